@@ -1,0 +1,110 @@
+// The game's message set: window messages, menu command ids and virtual-key codes.
+// The numbers are the classic desktop values the game was designed with; platform/ turns
+// SDL events into these, so the game's message handlers read as designed.
+#pragma once
+
+#include <cstdint>
+
+// An opaque window: the platform layer defines it, everyone else only passes it along.
+struct NativeWindow;
+using WindowHandle = NativeWindow*;
+
+using MessageParam = std::uintptr_t;  // wParam
+using MessageLong = std::intptr_t;    // lParam
+using MessageResult = std::intptr_t;
+
+// Window messages.
+constexpr std::uint32_t WM_DESTROY = 0x0002;
+constexpr std::uint32_t WM_SIZE = 0x0005;
+constexpr std::uint32_t WM_SETFOCUS = 0x0007;
+constexpr std::uint32_t WM_KILLFOCUS = 0x0008;
+constexpr std::uint32_t WM_PAINT = 0x000F;
+constexpr std::uint32_t WM_CLOSE = 0x0010;
+constexpr std::uint32_t WM_QUIT = 0x0012;
+constexpr std::uint32_t WM_ACTIVATEAPP = 0x001C;
+constexpr std::uint32_t WM_SETCURSOR = 0x0020;
+constexpr std::uint32_t WM_GETMINMAXINFO = 0x0024;
+constexpr std::uint32_t WM_CONTEXTMENU = 0x007B;
+constexpr std::uint32_t WM_NCHITTEST = 0x0084;
+constexpr std::uint32_t WM_KEYDOWN = 0x0100;
+constexpr std::uint32_t WM_KEYUP = 0x0101;
+constexpr std::uint32_t WM_CHAR = 0x0102;
+constexpr std::uint32_t WM_SYSKEYDOWN = 0x0104;
+constexpr std::uint32_t WM_SYSKEYUP = 0x0105;
+constexpr std::uint32_t WM_COMMAND = 0x0111;
+constexpr std::uint32_t WM_SYSCOMMAND = 0x0112;
+constexpr std::uint32_t WM_MOUSEMOVE = 0x0200;
+constexpr std::uint32_t WM_ENTERMENULOOP = 0x0211;
+constexpr std::uint32_t WM_EXITMENULOOP = 0x0212;
+constexpr std::uint32_t WM_POWERBROADCAST = 0x0218;
+constexpr std::uint32_t WM_ENTERSIZEMOVE = 0x0231;
+constexpr std::uint32_t WM_EXITSIZEMOVE = 0x0232;
+constexpr std::uint32_t MM_MCINOTIFY = 0x03B9;
+
+// wParam of the size message.
+constexpr MessageParam SIZE_RESTORED = 0;
+constexpr MessageParam SIZE_MINIMIZED = 1;
+constexpr MessageParam SIZE_MAXIMIZED = 2;
+constexpr MessageParam SIZE_MAXSHOW = 3;
+constexpr MessageParam SIZE_MAXHIDE = 4;
+
+// wParam of the system command message (low four bits are the system's own).
+constexpr MessageParam SC_SIZE = 0xF000;
+constexpr MessageParam SC_MOVE = 0xF010;
+constexpr MessageParam SC_MAXIMIZE = 0xF030;
+constexpr MessageParam SC_KEYMENU = 0xF100;
+constexpr MessageParam SC_MONITORPOWER = 0xF170;
+
+// wParam of the power broadcast.
+constexpr MessageParam PBT_APMQUERYSUSPEND = 0x0000;
+constexpr MessageParam PBT_APMRESUMESUSPEND = 0x0007;
+
+// Result of the hit test: the point lies in the client area.
+constexpr MessageResult HTCLIENT = 1;
+
+// wParam of the music completion notice.
+constexpr MessageParam MCI_NOTIFY_SUCCESSFUL = 0x0001;
+constexpr MessageParam MCI_NOTIFY_SUPERSEDED = 0x0002;
+constexpr MessageParam MCI_NOTIFY_ABORTED = 0x0004;
+constexpr MessageParam MCI_NOTIFY_FAILURE = 0x0008;
+
+// Window-menu and accelerator commands (low word of the command message's wParam).
+constexpr std::uint32_t kCommandChangeVideoMode = 40002;
+constexpr std::uint32_t kCommandToggleFullscreen = 40003;
+constexpr std::uint32_t kCommandToggleBackground = 40013;
+constexpr std::uint32_t kCommandToggleMusic = 40014;
+constexpr std::uint32_t kCommandHelp = 40015;
+
+// Virtual-key codes. Letters and digits are their upper-case ASCII codes ('A', '0').
+constexpr std::uint32_t VK_BACK = 0x08;
+constexpr std::uint32_t VK_TAB = 0x09;
+constexpr std::uint32_t VK_CLEAR = 0x0C;
+constexpr std::uint32_t VK_RETURN = 0x0D;
+constexpr std::uint32_t VK_SHIFT = 0x10;
+constexpr std::uint32_t VK_CONTROL = 0x11;
+constexpr std::uint32_t VK_MENU = 0x12;
+constexpr std::uint32_t VK_PAUSE = 0x13;
+constexpr std::uint32_t VK_CAPITAL = 0x14;
+constexpr std::uint32_t VK_ESCAPE = 0x1B;
+constexpr std::uint32_t VK_SPACE = 0x20;
+constexpr std::uint32_t VK_PRIOR = 0x21;
+constexpr std::uint32_t VK_NEXT = 0x22;
+constexpr std::uint32_t VK_END = 0x23;
+constexpr std::uint32_t VK_HOME = 0x24;
+constexpr std::uint32_t VK_LEFT = 0x25;
+constexpr std::uint32_t VK_UP = 0x26;
+constexpr std::uint32_t VK_RIGHT = 0x27;
+constexpr std::uint32_t VK_DOWN = 0x28;
+constexpr std::uint32_t VK_INSERT = 0x2D;
+constexpr std::uint32_t VK_DELETE = 0x2E;
+constexpr std::uint32_t VK_NUMPAD0 = 0x60;
+constexpr std::uint32_t VK_NUMPAD5 = 0x65;
+constexpr std::uint32_t VK_NUMPAD9 = 0x69;
+constexpr std::uint32_t VK_MULTIPLY = 0x6A;
+constexpr std::uint32_t VK_ADD = 0x6B;
+constexpr std::uint32_t VK_SUBTRACT = 0x6D;
+constexpr std::uint32_t VK_DECIMAL = 0x6E;
+constexpr std::uint32_t VK_DIVIDE = 0x6F;
+constexpr std::uint32_t VK_F1 = 0x70;
+constexpr std::uint32_t VK_F12 = 0x7B;
+constexpr std::uint32_t VK_NUMLOCK = 0x90;
