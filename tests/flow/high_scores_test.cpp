@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <random>
 #include <string>
 
 #include "platform/messages.h"
@@ -398,4 +399,18 @@ TEST_F(HighScoreFile, StaleReplacementFromAnEarlierCrashIsOverwritten) {
     ASSERT_TRUE(saveHighScores(table));
     expectSameTables(table, loadHighScores());
     EXPECT_FALSE(exists(replacementFileName(kHighScoreFile).c_str()));
+}
+
+// Whatever a damaged file holds, what the game reads from it saves and reads back the same.
+TEST(HighScoreText, AnyTextReadsBackTheSameAfterASave) {
+    const std::string alphabet("AZ09 -+\n\n\r\t\0\xffX", 15);
+    std::mt19937 random(20010);
+    for (int round = 0; round < 2000; ++round) {
+        std::string text(random() % 400, ' ');
+        for (char& c : text) {
+            c = alphabet[random() % alphabet.size()];
+        }
+        HighScoreTable once = readHighScores(text);
+        expectSameTables(once, readHighScores(formatHighScores(once)));
+    }
 }

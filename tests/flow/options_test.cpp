@@ -125,3 +125,13 @@ TEST(OptionToggle, ZeroBecomesOneAndAnythingElseZero) {
         EXPECT_EQ(option, after) << "from " << before;
     }
 }
+
+TEST(OptionsText, SavedValuesReadBackUnchanged) {
+    for (Options saved :
+         {Options{0, 0}, Options{1, 1}, Options{INT32_MIN, INT32_MAX}, Options{7, -1}}) {
+        Options read{5, 5};
+        readOptions(formatOptions(saved), read);
+        EXPECT_EQ(read.dynamicBackground, saved.dynamicBackground);
+        EXPECT_EQ(read.musicOn, saved.musicOn);
+    }
+}
