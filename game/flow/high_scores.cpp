@@ -89,6 +89,17 @@ void insertScore(HighScoreTable& table, int group, int rank, std::int32_t score)
     entry.score = score;
 }
 
+bool enterFinalScore(HighScoreTable& table, NameEntry& nameEntry, int group, std::int32_t score) {
+    int rank = findRank(table, group, score);
+    if (rank == kNotRanked) {
+        return false;
+    }
+    insertScore(table, group, rank, score);
+    nameEntry.nameEntryActive = 1;
+    nameEntry.newEntryRank = rank;
+    return true;
+}
+
 NameKey typeNameKey(HighScoreEntry& entry, std::uint32_t virtualKey) {
     std::size_t length = entryName(entry).size();
     if (virtualKey == VK_RETURN) {

@@ -56,6 +56,11 @@ int findRank(const HighScoreTable& table, int group, std::int32_t score);
 // empty name at rank. Does nothing unless group is 0..3 and rank 0..9.
 void insertScore(HighScoreTable& table, int group, int rank, std::int32_t score);
 
+// The table's side of the end-of-game check: when score enters the group (0..2), inserts it
+// and starts naming its row (nameEntryActive 1, newEntryRank the rank) and returns true;
+// otherwise changes nothing and returns false.
+bool enterFinalScore(HighScoreTable& table, NameEntry& nameEntry, int group, std::int32_t score);
+
 // What a key did to the name being typed.
 enum class NameKey {
     Ignored,    // not a name key, the name is full, or Backspace on an empty name

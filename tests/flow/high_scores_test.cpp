@@ -146,6 +146,29 @@ TEST(HighScoreRanking, GroupsAndRanksOutOfRangeAreRefused) {
     expectSameTables(before, table);
 }
 
+TEST(HighScoreRanking, FinalScoreEqualToRowNineStartsNoNameEntry) {
+    HighScoreTable table;
+    fillGroup(table, 2, kFalling);
+    NameEntry nameEntry;
+    EXPECT_FALSE(enterFinalScore(table, nameEntry, 2, 10));
+    EXPECT_EQ(nameEntry.nameEntryActive, 0);
+    EXPECT_EQ(tableRow(table, 2, 9).score, 10);
+    EXPECT_EQ(entryName(tableRow(table, 2, 9)), "ROW9");
+}
+
+TEST(HighScoreRanking, FinalScoreAboveRowNineStartsNamingItsRow) {
+    HighScoreTable table;
+    fillGroup(table, 2, kFalling);
+    NameEntry nameEntry;
+    ASSERT_TRUE(enterFinalScore(table, nameEntry, 2, 11));
+    EXPECT_EQ(nameEntry.nameEntryActive, 1);
+    EXPECT_EQ(nameEntry.newEntryRank, 9);
+    HighScoreEntry& row = tableRow(table, 2, nameEntry.newEntryRank);
+    typeNameKey(row, 'K');
+    EXPECT_EQ(entryName(tableRow(table, 2, 9)), "K");
+    EXPECT_EQ(tableRow(table, 2, 9).score, 11);
+}
+
 // --- typing a name -------------------------------------------------------------------------
 
 TEST(NameEntryKeys, LettersDigitsAndSpaceAreAppended) {
