@@ -116,22 +116,3 @@ TEST_F(OptionsFile, FailedSaveLeavesTheOldFile) {
     saveOptions(Options{1, 0}, diskFull);
     EXPECT_EQ(fileContents(kOptionsFile), "0 1");
 }
-
-TEST(OptionToggle, ZeroBecomesOneAndAnythingElseZero) {
-    for (auto [before, after] :
-         {std::pair{0, 1}, std::pair{1, 0}, std::pair{2, 0}, std::pair{-1, 0}}) {
-        std::int32_t option = before;
-        toggleOption(option);
-        EXPECT_EQ(option, after) << "from " << before;
-    }
-}
-
-TEST(OptionsText, SavedValuesReadBackUnchanged) {
-    for (Options saved :
-         {Options{0, 0}, Options{1, 1}, Options{INT32_MIN, INT32_MAX}, Options{7, -1}}) {
-        Options read{5, 5};
-        readOptions(formatOptions(saved), read);
-        EXPECT_EQ(read.dynamicBackground, saved.dynamicBackground);
-        EXPECT_EQ(read.musicOn, saved.musicOn);
-    }
-}
