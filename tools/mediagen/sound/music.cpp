@@ -3,6 +3,8 @@
 
 namespace mediagen {
 
-bool writeMusic(const std::filesystem::path&) { return true; }
+bool writeMusic(const std::filesystem::path&) {
+    return true;
+}
 
 }  // namespace mediagen
