@@ -118,7 +118,7 @@ TEST_F(Texts, HelpPageCoversKeysRuleSetsScoringOptionsAndFiles) {
     for (const char* fact : {"Classic",
                              "Original",
                              "Crazy",
-                             "level &times; 2",
+                             "2 &times; level",
                              "250",
                              "400",
                              "600",

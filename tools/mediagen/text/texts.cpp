@@ -154,6 +154,7 @@ std::string helpPage() {
            vertical-align: top; }
   th { color: var(--muted); font-weight: 600; font-size: 14px; text-transform: uppercase;
        letter-spacing: 1px; }
+  table.keys td:first-child { white-space: nowrap; width: 200px; }
   td.num { text-align: right; font-variant-numeric: tabular-nums; color: var(--gold);
            white-space: nowrap; }
   kbd { display: inline-block; min-width: 24px; padding: 1px 7px; margin: 1px 0;
@@ -197,7 +198,7 @@ std::string helpPage() {
 <section id="keys">
   <h2>Keys</h2>
   <h3>While playing</h3>
-  <table>
+  <table class="keys">
     <tr><th>Key</th><th>Action</th></tr>
     <tr><td><kbd>&larr;</kbd> <kbd>&rarr;</kbd></td><td>Move the piece one column. Hold the
       key to keep moving: the second step follows after 0.35 s, then one every 0.05 s.</td></tr>
@@ -210,7 +211,7 @@ std::string helpPage() {
     <tr><td><kbd>Esc</kbd> or <kbd>P</kbd></td><td>Pause the game; the clock stops.</td></tr>
   </table>
   <h3>Paused and game over</h3>
-  <table>
+  <table class="keys">
     <tr><th>Key</th><th>Action</th></tr>
     <tr><td><kbd>Enter</kbd></td><td>Resume the paused game.</td></tr>
     <tr><td><kbd>Esc</kbd></td><td>Leave the paused game for the main menu (no high score is
@@ -219,7 +220,7 @@ std::string helpPage() {
       made the table, otherwise back to the main menu.</td></tr>
   </table>
   <h3>Menus and lists</h3>
-  <table>
+  <table class="keys">
     <tr><th>Key</th><th>Action</th></tr>
     <tr><td><kbd>&uarr;</kbd> <kbd>&darr;</kbd></td><td>Choose a menu item; on the high-score
       screen, show the table of the previous or next rule set.</td></tr>
@@ -237,10 +238,10 @@ std::string helpPage() {
   <p>Choose <i>New game</i> on the main menu, then a rule set.</p>
   <table>
     <tr><th>Rule set</th><th>Fall speed</th><th>Bonus objects</th></tr>
-    <tr><td><b>Classic</b></td><td>level &times; 1 rows a second</td><td>none</td></tr>
-    <tr><td><b>Original</b></td><td>level &times; 2 rows a second</td>
+    <tr><td><b>Classic</b></td><td>1 &times; level rows a second</td><td>none</td></tr>
+    <tr><td><b>Original</b></td><td>2 &times; level rows a second</td>
       <td><span class="star">gold star</span> and <span class="crystal">green crystal</span></td></tr>
-    <tr><td><b>Crazy</b></td><td>level &times; 3 rows a second</td>
+    <tr><td><b>Crazy</b></td><td>3 &times; level rows a second</td>
       <td><span class="star">gold star</span> and <span class="crystal">green crystal</span></td></tr>
   </table>
 </section>
@@ -300,7 +301,7 @@ std::string helpPage() {
       their own tune; each game picks one of three game tunes at random.</td></tr>
     <tr><td>Help</td><td>Open this page.</td></tr>
   </table>
-  <p class="note">Both options are remembered between games.</p>
+  <p class="note">Both options are remembered from one run of the game to the next.</p>
 </section>
 
 <section id="files">
