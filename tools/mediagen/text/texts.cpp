@@ -38,8 +38,9 @@ std::vector<std::string> table(std::vector<std::string> rows) {
 
 std::vector<std::string> gameInfoLines() {
     std::vector<std::vector<std::string>> blocks = {
-        {"KOLVANE 2001", "Fill whole rows of the well to clear them.",
-         "The game ends when a new piece has no room.", ""},
+        {"KOLVANE 2001: fill whole rows to clear them.",
+         "The game ends when a new piece has no room.", "A new level every 90 seconds of play.",
+         ""},
         table({"Left, Right    move      Up, keypad 5  turn",
                "Down           faster    Space         drop",
                "Esc, P         pause     Enter         resume"}),
@@ -47,7 +48,7 @@ std::vector<std::string> gameInfoLines() {
         table({"Rule set   Fall speed       Bonus objects", "Classic    1 row/s x level  none",
                "Original   2 rows/s x level gold star, crystal",
                "Crazy      3 rows/s x level gold star, crystal"}),
-        {"A new level every 90 seconds of play."},
+        {""},
         table({"Piece lands        5   Level up  50 x old level",
                "1 row            100   2 rows    250", "3 rows           400   4 rows    600",
                "Gold star        500   Crystal   empties well"}),
