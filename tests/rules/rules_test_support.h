@@ -220,16 +220,18 @@ private:
         }
         lockPiece(trial);
         const int fullRows = clearFullRows(trial);
+        bool taken[wellColumns + 2][wellRows + 2] = {};
+        for (int i = 0; i < trial.settledCount; ++i) {
+            taken[trial.settledCells[i].column][trial.settledCells[i].row] = true;
+        }
         int holes = 0;
         int heightSum = 0;
         int bumpiness = 0;
         int previousHeight = -1;
         for (int c = 1; c <= wellColumns; ++c) {
-            int top = wellRows + 1;
-            for (int row = 1; row <= wellRows && top > wellRows; ++row) {
-                if (isSettledAt(trial, c, row)) {
-                    top = row;
-                }
+            int top = 1;
+            while (top <= wellRows && !taken[c][top]) {
+                ++top;
             }
             const int height = wellRows + 1 - top;
             heightSum += height;
@@ -238,7 +240,7 @@ private:
             }
             previousHeight = height;
             for (int row = top + 1; row <= wellRows; ++row) {
-                holes += !isSettledAt(trial, c, row);
+                holes += !taken[c][row];
             }
         }
         value = 76 * fullRows - 51 * heightSum - 36 * holes - 18 * bumpiness;
