@@ -28,8 +28,8 @@ bool openMixer() {
     }
     Mix_Init(MIX_INIT_MID);
     chooseSoundFont();
-    if (Mix_OpenAudioDevice(kMixerRate, kMixerFormat, kMixerChannels, kMixerBufferFrames,
-                            nullptr, 0) != 0) {
+    if (Mix_OpenAudioDevice(kMixerRate, kMixerFormat, kMixerChannels, kMixerBufferFrames, nullptr,
+                            0) != 0) {
         Mix_Quit();
         SDL_QuitSubSystem(kMixerSubsystems);
         return false;

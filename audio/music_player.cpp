@@ -62,7 +62,9 @@ void SDLCALL onMusicFinished() {
 
 }  // namespace
 
-MusicPlayer::MusicPlayer() { musicNoticeEventType(); }
+MusicPlayer::MusicPlayer() {
+    musicNoticeEventType();
+}
 
 MusicPlayer::~MusicPlayer() {
     takeOwedNotice();
@@ -76,7 +78,9 @@ MusicPlayer::~MusicPlayer() {
     }
 }
 
-void MusicPlayer::setMusicNotifyWindow(WindowHandle window) { notifyWindow_ = window; }
+void MusicPlayer::setMusicNotifyWindow(WindowHandle window) {
+    notifyWindow_ = window;
+}
 
 int MusicPlayer::openMusic(std::string_view path) {
     closeMusic();
@@ -140,7 +144,8 @@ std::optional<MusicNotice> readMusicNotice(const SDL_Event& event) {
     if (type == kNoEventType || event.type != type) {
         return std::nullopt;
     }
-    return MusicNotice{static_cast<WindowHandle>(event.user.data1), MM_MCINOTIFY,
-                       static_cast<MessageParam>(event.user.code),
-                       static_cast<MessageLong>(reinterpret_cast<std::uintptr_t>(event.user.data2))};
+    return MusicNotice{
+        static_cast<WindowHandle>(event.user.data1), MM_MCINOTIFY,
+        static_cast<MessageParam>(event.user.code),
+        static_cast<MessageLong>(reinterpret_cast<std::uintptr_t>(event.user.data2))};
 }

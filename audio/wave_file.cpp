@@ -22,7 +22,9 @@ std::uint32_t readLe32(const std::uint8_t* p) {
            (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
 
-bool hasId(const std::uint8_t* p, const char (&id)[5]) { return std::memcmp(p, id, 4) == 0; }
+bool hasId(const std::uint8_t* p, const char (&id)[5]) {
+    return std::memcmp(p, id, 4) == 0;
+}
 
 // A chunk found inside a region: its body holds at most the bytes the region really has.
 struct Chunk {
@@ -53,7 +55,8 @@ std::optional<Chunk> findChunk(std::span<const std::uint8_t> region, Predicate w
 
 std::optional<std::span<const std::uint8_t>> findWaveForm(std::span<const std::uint8_t> file) {
     auto riff = findChunk(file, [](const Chunk& c) {
-        return hasId(c.id, "RIFF") && c.body.size() >= kFormTypeBytes && hasId(c.body.data(), "WAVE");
+        return hasId(c.id, "RIFF") && c.body.size() >= kFormTypeBytes &&
+               hasId(c.body.data(), "WAVE");
     });
     if (!riff) {
         return std::nullopt;
