@@ -3,9 +3,12 @@
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_mixer.h>
 
+#include <fstream>
 #include <mutex>
+#include <vector>
 
 #include "audio/game_path.h"
+#include "audio/midi_file.h"
 #include "audio/mixer_device.h"
 
 namespace {
@@ -54,6 +57,17 @@ void postMusicNotice(const OwedNotice& notice, MessageParam code) {
     SDL_PushEvent(&event);
 }
 
+bool holdsCompleteMidi(const std::string& path) {
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    const std::streamoff size = in ? static_cast<std::streamoff>(in.tellg()) : -1;
+    if (size < 0 || static_cast<std::uint64_t>(size) > kMaxMidiFileBytes) {
+        return false;
+    }
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+    in.seekg(0);
+    return in.read(reinterpret_cast<char*>(bytes.data()), size) && isCompleteMidiFile(bytes);
+}
+
 void SDLCALL onMusicFinished() {
     if (const auto notice = takeOwedNotice()) {
         postMusicNotice(*notice, MCI_NOTIFY_SUCCESSFUL);
@@ -91,7 +105,11 @@ int MusicPlayer::openMusic(std::string_view path) {
         }
         Mix_HookMusicFinished(onMusicFinished);
     }
-    music_ = Mix_LoadMUS(gameFilePath(path).c_str());
+    const std::string file = gameFilePath(path);
+    if (!holdsCompleteMidi(file)) {
+        return 0;
+    }
+    music_ = Mix_LoadMUS(file.c_str());
     if (music_ == nullptr) {
         return 0;
     }

@@ -27,8 +27,9 @@ public:
     // The window that later playbacks report to; none (the start-up value) sends no notices.
     void setMusicNotifyWindow(WindowHandle window);
 
-    // Opens a MIDI file (a backslash is a folder separator) and makes it the music device. A
-    // file still open is closed first, so its playback ends without a successful notice.
+    // Opens a Standard MIDI File (a backslash is a folder separator) and makes it the music
+    // device. A file that is missing, cut short or not MIDI is not opened. A file still open is
+    // closed first, so its playback ends without a successful notice.
     int openMusic(std::string_view path);
 
     // Plays the open file from its beginning; restarts it if it is playing already.
@@ -60,6 +61,8 @@ struct MusicNotice {
     std::uint32_t message;  // MM_MCINOTIFY
     MessageParam wParam;    // MCI_NOTIFY_SUCCESSFUL, _ABORTED or _SUPERSEDED
     MessageLong lParam;     // the music device that played
+
+    bool operator==(const MusicNotice&) const = default;
 };
 
 // The music notice that `event` carries, or nothing when it is some other event. The platform
