@@ -203,6 +203,26 @@ TEST_F(SoundBankTest, StoppingASoundCutsItOff) {
     EXPECT_EQ(output, expectedOutput({{&kSoundA, start, start + heard}}, output.size()));
 }
 
+TEST_F(SoundBankTest, ALoopingSoundRepeatsFromItsFirstSampleUntilStopped) {
+    openBank({"a.wav"});
+    const std::int64_t before = clock_.frames();
+    ASSERT_EQ(bank_->playSound(1, kPlayLooping), 1);
+    waitFrames(clock_.frames() + 5 * kSoundFrames / 2);
+    ASSERT_EQ(bank_->stopSound(1), 1);
+    waitFrames(clock_.frames() + kMargin);
+    const std::vector<Frame> output = finish();
+
+    const std::int64_t start = firstSound(output);
+    const std::int64_t end = start + countSounding(output);
+    ASSERT_GE(start, before);
+    ASSERT_GT(end - start, 2 * kSoundFrames);
+    std::vector<Playing> rounds;
+    for (std::int64_t at = start; at < end; at += kSoundFrames) {
+        rounds.push_back({&kSoundA, at, end});
+    }
+    EXPECT_EQ(output, expectedOutput(rounds, output.size()));
+}
+
 TEST_F(SoundBankTest, NumbersOutsideTheLoadedOnesDoNothing) {
     openBank({"a.wav", "b.wav"});
     EXPECT_EQ(bank_->playSound(0), 0);
