@@ -16,8 +16,8 @@ namespace {
 
 using namespace audio_test;
 
-constexpr const char* kDiskAudioDelayMs = "2";
-constexpr std::int64_t kTuneFrames = 3 * 44100 / 4;  // three eighth notes at 120 a minute
+constexpr const char* kDiskAudioDelayMs = "4";
+constexpr std::int64_t kTuneFrames = 3 * 44100 / 2;  // three quarter notes at 120 a minute
 constexpr std::int64_t kAfterTheEnd = 44100;         // a second more of output
 
 WindowHandle gameWindow() {
@@ -31,8 +31,8 @@ protected:
         diskFile_ = folder_ / "mixed.raw";
         setenv("SDL_DISKAUDIOFILE", diskFile_.c_str(), 1);
         setenv("SDL_DISKAUDIODELAY", kDiskAudioDelayMs, 1);
-        writeFile(folder_ / "Sound" / "tune.mid", midiTune({60, 64, 67}, 240));
-        writeFile(folder_ / "Sound" / "other.mid", midiTune({72, 76, 79}, 240));
+        writeFile(folder_ / "Sound" / "tune.mid", midiTune({60, 64, 67}, 480));
+        writeFile(folder_ / "Sound" / "other.mid", midiTune({72, 76, 79}, 480));
         player_ = std::make_unique<MusicPlayer>();
         player_->setMusicNotifyWindow(gameWindow());
     }
@@ -185,7 +185,7 @@ TEST_F(MusicPlayerTest, AMissingOrBrokenFileLeavesTheGameSilent) {
 }
 
 TEST_F(MusicPlayerTest, ATuneCutShortAnywhereIsNotOpened) {
-    const Bytes tune = midiTune({60, 64, 67}, 240);
+    const Bytes tune = midiTune({60, 64, 67}, 480);
     for (std::size_t length = 0; length < tune.size(); ++length) {
         writeFile(folder_ / "Sound" / "cut.mid", std::span(tune).first(length));
         EXPECT_EQ(player_->openMusic(musicFile("cut.mid")), 0) << "cut at " << length;

@@ -13,10 +13,12 @@ namespace {
 
 using namespace audio_test;
 
-constexpr std::int64_t kSoundFrames = 4410;  // 0.1 s at the mixer's rate
-constexpr std::int64_t kMargin = 4096;       // a few mixer buffers
+// A second at the mixer's rate: long enough that the test thread, even when the machine is
+// busy, acts while a sound is still playing.
+constexpr std::int64_t kSoundFrames = 44100;
+constexpr std::int64_t kMargin = 4096;  // a few mixer buffers
 // Milliseconds the disk driver waits per mixer buffer of 1024 frames (23 ms of sound).
-constexpr const char* kDiskAudioDelayMs = "4";
+constexpr const char* kDiskAudioDelayMs = "8";
 
 // A sound already in the mixer's format (44100 Hz, 16-bit stereo), so the mixed output holds
 // its samples unchanged while it plays alone. Every frame differs from its neighbours.
