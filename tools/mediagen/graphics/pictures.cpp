@@ -1,8 +1,9 @@
-// Placeholder until this part of the generator is written.
 #include "tools/mediagen/media_parts.h"
 
 namespace mediagen {
 
-bool writePictures(const std::filesystem::path&) { return true; }
+bool writePictures(const std::filesystem::path&) {
+    return true;
+}
 
 }  // namespace mediagen
