@@ -1,6 +1,7 @@
 // The game's meshes. Each is built where it stands in the world when the game draws it, then
 // carried back through the inverse of the transform the game applies to it, so the file holds
 // it in its own frame.
+#include <algorithm>
 #include <cstdio>
 #include <numbers>
 #include <string>
