@@ -7,7 +7,7 @@ namespace {
 // Smallest w kept, so that 1/w stays finite even for projections without a near plane.
 constexpr float kMinimumW = 1e-6f;
 
-constexpr int kPlaneCount = 6;
+constexpr int kPlaneCount = 7;
 
 // Signed distance of v from clip plane `plane`; inside when >= 0.
 float planeDistance(const ClipVertex& v, int plane) {
@@ -24,8 +24,10 @@ float planeDistance(const ClipVertex& v, int plane) {
             return p.w * g - p.x;
         case 4:
             return p.w * g + p.y;
-        default:
+        case 5:
             return p.w * g - p.y;
+        default:
+            return p.w + p.w * kFarPlaneTolerance - p.z;
     }
 }
 

@@ -18,22 +18,40 @@ void addScaled(ColourF& sum, ColourF light, ColourF material, float scale) {
     sum.b += light.b * material.b * scale;
 }
 
+ColourF sourced(ColourSource source, ColourF material, ColourF vertexDiffuse,
+                ColourF vertexSpecular) {
+    switch (source) {
+        case ColourSource::VertexDiffuse:
+            return vertexDiffuse;
+        case ColourSource::VertexSpecular:
+            return vertexSpecular;
+        default:
+            return material;
+    }
+}
+
 }  // namespace
 
 LitColours lightVertex(const LightingSetup& setup, Vec3 position, Vec3 normal,
                        ColourF vertexDiffuse, ColourF vertexSpecular) {
     const LightingMaterial& material = setup.material;
-    const ColourF diffuseMaterial = setup.diffuseFromVertex ? vertexDiffuse : material.diffuse;
-    const ColourF specularMaterial = setup.specularFromVertex ? vertexSpecular : material.specular;
+    const ColourF diffuseMaterial =
+        sourced(setup.diffuseSource, material.diffuse, vertexDiffuse, vertexSpecular);
+    const ColourF ambientMaterial =
+        sourced(setup.ambientSource, material.ambient, vertexDiffuse, vertexSpecular);
+    const ColourF specularMaterial =
+        sourced(setup.specularSource, material.specular, vertexDiffuse, vertexSpecular);
+    const ColourF emissive =
+        sourced(setup.emissiveSource, material.emissive, vertexDiffuse, vertexSpecular);
 
-    ColourF diffuse{material.emissive.r, material.emissive.g, material.emissive.b, 0};
-    addScaled(diffuse, setup.globalAmbient, material.ambient, 1.0f);
+    ColourF diffuse{emissive.r, emissive.g, emissive.b, 0};
+    addScaled(diffuse, setup.globalAmbient, ambientMaterial, 1.0f);
     ColourF specular{0, 0, 0, 0};
     const Vec3 towardsViewer = normalised({-position.x, -position.y, -position.z});
 
     for (int i = 0; i < setup.lightCount; ++i) {
         const DirectionalLight& light = setup.lights[i];
-        addScaled(diffuse, light.ambient, material.ambient, 1.0f);
+        addScaled(diffuse, light.ambient, ambientMaterial, 1.0f);
         const Vec3 towardsLight{-light.direction.x, -light.direction.y, -light.direction.z};
         const float lambert = dot(normal, towardsLight);
         if (lambert <= 0.0f) {

@@ -21,15 +21,20 @@ struct DirectionalLight {
     Vec3 direction{0, 0, 1};
 };
 
+// Where a lit colour of the material comes from: the material, or one of the vertex's colours.
+enum class ColourSource { Material, VertexDiffuse, VertexSpecular };
+
 struct LightingSetup {
     ColourF globalAmbient;
     LightingMaterial material;
     DirectionalLight lights[kMaxLights];
     int lightCount = 0;
     bool specularEnabled = false;
-    // Colour-vertex: a vertex's own diffuse (and specular) colour replaces the material's.
-    bool diffuseFromVertex = false;
-    bool specularFromVertex = false;
+    // Colour-vertex: a vertex's own colours may stand in for the material's.
+    ColourSource diffuseSource = ColourSource::Material;
+    ColourSource ambientSource = ColourSource::Material;
+    ColourSource specularSource = ColourSource::Material;
+    ColourSource emissiveSource = ColourSource::Material;
 };
 
 struct LitColours {
@@ -39,7 +44,7 @@ struct LitColours {
 
 // Lights one vertex. `position` and `normal` are in camera space; the normal is used as it
 // is (the caller decides whether it is normalised). `vertexDiffuse`/`vertexSpecular` are only
-// read when the setup takes the material colour from the vertex.
+// read for material colours whose source is the vertex.
 LitColours lightVertex(const LightingSetup& setup, Vec3 position, Vec3 normal,
                        ColourF vertexDiffuse, ColourF vertexSpecular);
 

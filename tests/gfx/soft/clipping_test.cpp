@@ -33,9 +33,17 @@ TEST(SoftClipping, NearPlaneCutsOffWhatLiesInFrontOfIt) {
     EXPECT_EQ(clipTriangle(clipAt(0, 0, -1, 1), clipAt(1, 0, -1, 1), clipAt(0, 1, -2, 1), out), 0);
 }
 
-TEST(SoftClipping, FarPlaneIsNotClipped) {
+TEST(SoftClipping, GeometryOnTheFarPlaneStaysAndBeyondItGoes) {
     ClipVertex out[kMaxClippedVertices];
-    EXPECT_EQ(clipTriangle(clipAt(0, 0, 2, 1), clipAt(1, 0, 2, 1), clipAt(0, 1, 2, 1), out), 3);
+    // A hair beyond the far plane, as rounding leaves geometry placed exactly on it.
+    const float onFar = 100.0f * (1.0f + 4e-7f);
+    const ClipVertex a = clipAt(0, 0, onFar, 100), b = clipAt(50, 0, onFar, 100),
+                     c = clipAt(0, 50, onFar, 100);
+    EXPECT_EQ(clipOutcode(a) | clipOutcode(b) | clipOutcode(c), 0u);
+    EXPECT_EQ(clipTriangle(a, b, c, out), 3);
+    EXPECT_EQ(clipTriangle(clipAt(0, 0, 2, 1), clipAt(1, 0, 2, 1), clipAt(0, 1, 2, 1), out), 0);
+    EXPECT_EQ(clipTriangle(clipAt(0, 0, 0.5f, 1), clipAt(1, 0, 2, 1), clipAt(0, 1, 0.5f, 1), out),
+              4);
 }
 
 TEST(SoftClipping, GuardBandBoundsHugeTriangles) {

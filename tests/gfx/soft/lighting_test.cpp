@@ -61,7 +61,7 @@ TEST(SoftLighting, SpecularUsesHalfVectorTowardsViewerOnlyWhenEnabled) {
 TEST(SoftLighting, VertexColourStandsInForMaterialWhenAsked) {
     LightingSetup s = oneWhiteLightFromBehindViewer();
     s.globalAmbient = {};
-    s.diffuseFromVertex = true;
+    s.diffuseSource = ColourSource::VertexDiffuse;
     const LitColours lit = lightVertex(s, {0, 0, 5}, {0, 0, -1}, {0, 1, 0, 0.5f}, {});
     EXPECT_FLOAT_EQ(lit.diffuse.r, 0.0f);
     EXPECT_FLOAT_EQ(lit.diffuse.g, 1.0f);
