@@ -68,7 +68,26 @@ void shadeSpan(const PixelState& state, const TriangleGradients& gradients, int 
 // Combines one channel set as texture stage 0 does; exposed for tests. Colours 0xAARRGGBB.
 uint32_t combineStage(const PixelState& state, uint32_t texel, uint32_t diffuse, uint32_t specular);
 
-bool comparePasses(uint32_t function, float value, float reference);
+inline bool comparePasses(uint32_t function, float value, float reference) {
+    switch (function) {
+        case compare::kNever:
+            return false;
+        case compare::kLess:
+            return value < reference;
+        case compare::kEqual:
+            return value == reference;
+        case compare::kLessEqual:
+            return value <= reference;
+        case compare::kGreater:
+            return value > reference;
+        case compare::kNotEqual:
+            return value != reference;
+        case compare::kGreaterEqual:
+            return value >= reference;
+        default:
+            return true;
+    }
+}
 
 // Blends source over destination with the two blend factors.
 uint32_t blendColours(uint32_t source, uint32_t dest, uint32_t sourceFactor, uint32_t destFactor);

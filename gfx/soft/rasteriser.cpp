@@ -78,6 +78,19 @@ void computeGradients(const FixedPoint p[3], const ScreenVertex* v[3], TriangleG
     vertexAttributes(*v[2], a2);
     g.originX = x0;
     g.originY = y0;
+    const ColourF& d = v[0]->diffuse;
+    g.constantDiffuse = true;
+    for (int k = 1; k < 3; ++k) {
+        const ColourF& o = v[k]->diffuse;
+        g.constantDiffuse =
+            g.constantDiffuse && o.r == d.r && o.g == d.g && o.b == d.b && o.a == d.a;
+    }
+    g.diffuse = packColour(d);
+    g.hasSpecular = false;
+    for (int k = 0; k < 3; ++k) {
+        const ColourF& sp = v[k]->specular;
+        g.hasSpecular = g.hasSpecular || sp.r != 0.0f || sp.g != 0.0f || sp.b != 0.0f;
+    }
     for (int i = 0; i < kAttributeCount; ++i) {
         const float d1 = a1[i] - a0[i];
         const float d2 = a2[i] - a0[i];

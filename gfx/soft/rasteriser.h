@@ -31,6 +31,11 @@ enum Attribute {
 
 // Plane equations of the attributes: value = origin + dx * (x - originX) + dy * (y - originY).
 struct TriangleGradients {
+    // Shortcuts found at set-up: one diffuse colour at all three corners (then `diffuse` holds
+    // it), and whether any corner has a specular colour.
+    bool constantDiffuse = false;
+    uint32_t diffuse = 0;
+    bool hasSpecular = true;
     float originX = 0, originY = 0;
     float origin[kAttributeCount] = {};
     float dx[kAttributeCount] = {};

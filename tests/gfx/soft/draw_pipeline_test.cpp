@@ -62,10 +62,11 @@ TEST(SoftDrawPipeline, TextureCoordinatesArePerspectiveCorrect) {
     MipChain chain;
     chain.levels[0] = {2, 1, texels};
     chain.levelCount = 1;
-    const ScreenQuadVertex quad[4] = {{0, 4, 0.5f, 1, 0xFFFFFFFF, 0, 1},
-                                      {0, 0, 0.5f, 1, 0xFFFFFFFF, 0, 0},
-                                      {10, 4, 0.5f, 0.2f, 0xFFFFFFFF, 1, 1},
-                                      {10, 0, 0.5f, 0.2f, 0xFFFFFFFF, 1, 0}};
+    // (u runs from 0.02 to 0.98, keeping clear of the texture's wrapping edge.)
+    const ScreenQuadVertex quad[4] = {{0, 4, 0.5f, 1, 0xFFFFFFFF, 0.02f, 1},
+                                      {0, 0, 0.5f, 1, 0xFFFFFFFF, 0.02f, 0},
+                                      {10, 4, 0.5f, 0.2f, 0xFFFFFFFF, 0.98f, 1},
+                                      {10, 0, 0.5f, 0.2f, 0xFFFFFFFF, 0.98f, 0}};
     DrawSetup setup = screenSetup();
     setup.pixel.texture = &chain;
     setup.pixel.colour = {texop::kModulate, texarg::kTexture, texarg::kDiffuse};
