@@ -19,7 +19,6 @@ namespace {
 
 constexpr UINT kMaxTextureSide = 4096;
 constexpr UINT kMaxBackBufferSide = 16384;
-constexpr UINT kOffscreenWidth = 640, kOffscreenHeight = 480;
 
 // The pixels the device draws into: 0xAARRGGBB colour and 0..1 depth, rows top to bottom.
 struct FrameBuffers {
@@ -80,44 +79,11 @@ private:
 };
 
 void fillCaps(UINT adapter, D3DCAPS8* caps) {
-    *caps = D3DCAPS8{};
-    caps->DeviceType = D3DDEVTYPE_REF;
-    caps->AdapterOrdinal = adapter;
-    caps->Caps2 = D3DCAPS2_CANRENDERWINDOWED | D3DCAPS2_CANMANAGERESOURCE;
-    caps->PresentationIntervals = D3DPRESENT_INTERVAL_ONE | D3DPRESENT_INTERVAL_IMMEDIATE;
-    caps->CursorCaps = D3DCURSORCAPS_COLOR;
-    caps->DevCaps = D3DDEVCAPS_HWTRANSFORMANDLIGHT;
-    caps->ZCmpCaps = 0xFF;
-    caps->SrcBlendCaps = 0x1FFF;
-    caps->DestBlendCaps = 0x1FFF;
-    caps->AlphaCmpCaps = 0xFF;
-    caps->TextureCaps =
-        D3DPTEXTURECAPS_PERSPECTIVE | D3DPTEXTURECAPS_ALPHA | D3DPTEXTURECAPS_MIPMAP;
-    caps->TextureFilterCaps = D3DPTFILTERCAPS_MINFPOINT | D3DPTFILTERCAPS_MINFLINEAR |
-                              D3DPTFILTERCAPS_MIPFPOINT | D3DPTFILTERCAPS_MIPFLINEAR |
-                              D3DPTFILTERCAPS_MAGFPOINT | D3DPTFILTERCAPS_MAGFLINEAR;
-    caps->TextureAddressCaps = 1;  // wrap
-    caps->MaxTextureWidth = kMaxTextureSide;
-    caps->MaxTextureHeight = kMaxTextureSide;
-    caps->MaxTextureRepeat = 8192;
-    caps->MaxTextureAspectRatio = kMaxTextureSide;
-    caps->MaxAnisotropy = 1;
-    caps->MaxVertexW = 1e10f;
-    const float guard = 4.0f * static_cast<float>(kMaxBackBufferSide);
-    caps->GuardBandLeft = -guard;
-    caps->GuardBandTop = -guard;
-    caps->GuardBandRight = guard;
-    caps->GuardBandBottom = guard;
-    caps->FVFCaps = 8;  // texture coordinate sets
-    caps->TextureOpCaps = 0x7F;
-    caps->MaxTextureBlendStages = 1;
-    caps->MaxSimultaneousTextures = 1;
-    caps->MaxActiveLights = maxActiveLights;
-    caps->MaxPointSize = 1.0f;
-    caps->MaxPrimitiveCount = 0xFFFFF;
-    caps->MaxVertexIndex = 0xFFFFFF;
-    caps->MaxStreams = 1;
-    caps->MaxStreamStride = 255;
+    *caps = fixedFunctionCaps(D3DDEVTYPE_REF, adapter, kMaxTextureSide);
+}
+
+bool isOpaqueFormat(D3DFORMAT format) {
+    return format != D3DFMT_A8R8G8B8 && format != D3DFMT_A1R5G5B5;
 }
 
 bool isPresentableFormat(D3DFORMAT format) {
@@ -169,62 +135,40 @@ size_t cornersOf(PrimitiveKind kind, UINT primitiveCount) {
                                                : size_t{primitiveCount} + 2;
 }
 
-// Switches the window between windowed and full-screen as the parameters ask.
-void applyWindowMode(SDL_Window* window, const D3DPRESENT_PARAMETERS& params) {
-    if (window == nullptr) {
-        return;
-    }
-    if (params.Windowed) {
-        if ((SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) != 0) {
-            SDL_SetWindowFullscreen(window, 0);
-        }
-        return;
-    }
-    SDL_DisplayMode mode{};
-    if (SDL_GetWindowDisplayMode(window, &mode) == 0) {
-        mode.w = static_cast<int>(params.BackBufferWidth);
-        mode.h = static_cast<int>(params.BackBufferHeight);
-        SDL_SetWindowDisplayMode(window, &mode);
-    }
-    SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN);
-}
-
 class SoftwareDevice final : public IDirect3DDevice8 {
 public:
     explicit SoftwareDevice(SDL_Window* window)
-        : window_(window), presenter_(window), tracker_(std::make_shared<ResourceTracker>()) {}
+        : window_(window),
+          presenter_(window),
+          watch_(window),
+          tracker_(std::make_shared<ResourceTracker>()) {}
 
-    // Sizes the buffers from params (filling in sizes taken from the window).
+    // Puts the window into the mode params ask for and sizes the buffers from them (filling in
+    // sizes taken from the window); every state goes back to its default.
     HRESULT configure(D3DPRESENT_PARAMETERS* params) {
         if (params == nullptr) {
             return D3DERR_INVALIDCALL;
         }
         D3DPRESENT_PARAMETERS p = *params;
-        if (window_ != nullptr && p.Windowed &&
-            (p.BackBufferWidth == 0 || p.BackBufferHeight == 0)) {
-            int w = 0, h = 0;
-            SDL_GetWindowSize(window_, &w, &h);
-            p.BackBufferWidth =
-                p.BackBufferWidth == 0 ? static_cast<UINT>(std::max(w, 1)) : p.BackBufferWidth;
-            p.BackBufferHeight =
-                p.BackBufferHeight == 0 ? static_cast<UINT>(std::max(h, 1)) : p.BackBufferHeight;
-        }
-        if (window_ == nullptr) {
-            p.BackBufferWidth = p.BackBufferWidth == 0 ? kOffscreenWidth : p.BackBufferWidth;
-            p.BackBufferHeight = p.BackBufferHeight == 0 ? kOffscreenHeight : p.BackBufferHeight;
-        }
-        if (p.BackBufferFormat == D3DFMT_UNKNOWN) {
+        if (p.BackBufferFormat == D3DFMT_UNKNOWN && p.Windowed) {
             p.BackBufferFormat = D3DFMT_X8R8G8B8;
         }
-        if (p.BackBufferWidth == 0 || p.BackBufferHeight == 0 ||
-            p.BackBufferWidth > kMaxBackBufferSide || p.BackBufferHeight > kMaxBackBufferSide ||
-            !isPresentableFormat(p.BackBufferFormat) ||
-            (p.EnableAutoDepthStencil && !isDepthFormat(p.AutoDepthStencilFormat))) {
+        if (!isPresentableFormat(p.BackBufferFormat) ||
+            (p.EnableAutoDepthStencil && !isDepthFormat(p.AutoDepthStencilFormat)) ||
+            (!p.Windowed && (p.BackBufferWidth == 0 || p.BackBufferHeight == 0))) {
             return D3DERR_INVALIDCALL;
         }
-        if (p.BackBufferCount == 0) {
-            p.BackBufferCount = 1;
+        if (window_ != nullptr) {
+            const HRESULT mode = applyPresentationMode(window_, p);
+            if (FAILED(mode)) {
+                return mode;
+            }
         }
+        backBufferSize(window_, p, &p.BackBufferWidth, &p.BackBufferHeight);
+        if (p.BackBufferWidth > kMaxBackBufferSide || p.BackBufferHeight > kMaxBackBufferSide) {
+            return D3DERR_INVALIDCALL;
+        }
+        p.BackBufferCount = std::max(1u, p.BackBufferCount);
         auto buffers = std::make_shared<FrameBuffers>();
         buffers->width = p.BackBufferWidth;
         buffers->height = p.BackBufferHeight;
@@ -259,8 +203,7 @@ public:
     // -- Life cycle -------------------------------------------------------------------------
 
     HRESULT TestCooperativeLevel() override {
-        if (window_ != nullptr && !params_.Windowed &&
-            (SDL_GetWindowFlags(window_) & SDL_WINDOW_MINIMIZED) != 0) {
+        if (window_ != nullptr && !params_.Windowed && watch_.minimised()) {
             lost_ = true;
             return D3DERR_DEVICELOST;
         }
@@ -276,16 +219,15 @@ public:
     }
 
     HRESULT Reset(D3DPRESENT_PARAMETERS* params) override {
-        if (params == nullptr || tracker_->liveDefaultPool() > 0 || inScene_) {
+        if (params == nullptr || tracker_->liveDefaultPool() > 0) {
             return D3DERR_INVALIDCALL;
         }
-        unbindEverything();
-        presenter_.release();
-        applyWindowMode(window_, *params);
         const HRESULT configured = configure(params);
         if (FAILED(configured)) {
             return configured;
         }
+        unbindEverything();
+        presenter_.release();
         lost_ = false;
         return D3D_OK;
     }
@@ -297,8 +239,9 @@ public:
         presented_.width = buffers_->width;
         presented_.height = buffers_->height;
         presented_.pixels.resize(buffers_->colour.size());
+        const std::uint32_t opaque = isOpaqueFormat(params_.BackBufferFormat) ? 0xFF000000u : 0u;
         std::transform(buffers_->colour.begin(), buffers_->colour.end(), presented_.pixels.begin(),
-                       [](std::uint32_t p) { return p | 0xFF000000u; });
+                       [opaque](std::uint32_t p) { return p | opaque; });
         hasPresented_ = true;
         if (window_ != nullptr) {
             const bool wait = presentWait() && params_.FullScreen_PresentationInterval !=
@@ -369,10 +312,10 @@ public:
         const BOOL before = cursorShown_ ? TRUE : FALSE;
         cursorShown_ = show != FALSE;
         if (window_ != nullptr && cursor_ != nullptr) {
-            if (cursorShown_) {
-                SDL_SetCursor(cursor_);
-            }
-            SDL_ShowCursor(cursorShown_ ? SDL_ENABLE : SDL_DISABLE);
+            SDL_SetCursor(cursorShown_ ? cursor_ : SDL_GetDefaultCursor());
+        }
+        if (window_ != nullptr && cursorShown_) {
+            SDL_ShowCursor(SDL_ENABLE);
         }
         return before;
     }
@@ -381,7 +324,8 @@ public:
 
     HRESULT Clear(DWORD rectCount, const D3DRECT* rects, DWORD flags, D3DCOLOR colour, float z,
                   DWORD) override {
-        if (rectCount > 0 && rects == nullptr) {
+        if ((rectCount > 0 && rects == nullptr) ||
+            ((flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) != 0 && buffers_->depth.empty())) {
             return D3DERR_INVALIDCALL;
         }
         const D3DVIEWPORT8& vp = state_.viewport;
@@ -434,7 +378,8 @@ public:
     HRESULT SetViewport(const D3DVIEWPORT8* viewport) override {
         if (viewport == nullptr || viewport->Width == 0 || viewport->Height == 0 ||
             viewport->X + viewport->Width > buffers_->width ||
-            viewport->Y + viewport->Height > buffers_->height) {
+            viewport->Y + viewport->Height > buffers_->height || viewport->MinZ < 0.0f ||
+            viewport->MaxZ > 1.0f || viewport->MinZ > viewport->MaxZ) {
             return D3DERR_INVALIDCALL;
         }
         state_.viewport = *viewport;
@@ -614,6 +559,9 @@ public:
     }
 
     HRESULT SetVertexShader(DWORD fvf) override {
+        if (!describeVertexFormat(fvf).valid) {
+            return D3DERR_INVALIDCALL;
+        }
         state_.fvf = fvf;
         return D3D_OK;
     }
@@ -629,7 +577,13 @@ public:
     HRESULT DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) override {
         PrimitiveKind kind;
         VertexSource vertices;
-        if (!toPrimitiveKind(type, kind) || !vertexSource(startVertex, vertices) ||
+        if (!inScene_ || !toPrimitiveKind(type, kind)) {
+            return D3DERR_INVALIDCALL;
+        }
+        if (primitiveCount == 0) {
+            return D3D_OK;
+        }
+        if (!vertexSource(startVertex, vertices) ||
             vertices.count < cornersOf(kind, primitiveCount)) {
             return D3DERR_INVALIDCALL;
         }
@@ -642,8 +596,13 @@ public:
         PrimitiveKind kind;
         VertexSource vertices;
         MemoryIndexBuffer* indexBuffer = indices_.get();
-        if (!toPrimitiveKind(type, kind) || indexBuffer == nullptr ||
-            !vertexSource(baseVertex_, vertices)) {
+        if (!inScene_ || !toPrimitiveKind(type, kind)) {
+            return D3DERR_INVALIDCALL;
+        }
+        if (primitiveCount == 0) {
+            return D3D_OK;
+        }
+        if (indexBuffer == nullptr || !vertexSource(baseVertex_, vertices)) {
             return D3DERR_INVALIDCALL;
         }
         const size_t indexSize = indexBuffer->indexSize();
@@ -651,8 +610,14 @@ public:
         if (startIndex > available || available - startIndex < cornersOf(kind, primitiveCount)) {
             return D3DERR_INVALIDCALL;
         }
-        IndexSource indices{indexBuffer->memory().data() + startIndex * indexSize,
-                            available - startIndex, indexSize == 4};
+        const size_t used = cornersOf(kind, primitiveCount);
+        for (size_t i = 0; i < used; ++i) {
+            if (indexBuffer->indexAt(static_cast<UINT>(startIndex + i)) >= vertices.count) {
+                return D3DERR_INVALIDCALL;
+            }
+        }
+        IndexSource indices{indexBuffer->memory().data() + startIndex * indexSize, used,
+                            indexSize == 4};
         draw(vertices, &indices, kind, primitiveCount);
         return D3D_OK;
     }
@@ -760,6 +725,7 @@ private:
     ULONG references_ = 1;
     SDL_Window* window_;
     WindowPresenter presenter_;
+    MinimiseWatch watch_;
     std::shared_ptr<ResourceTracker> tracker_;
     D3DPRESENT_PARAMETERS params_{};
     std::shared_ptr<FrameBuffers> buffers_;

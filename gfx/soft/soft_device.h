@@ -18,7 +18,7 @@ std::unique_ptr<DeviceBackend> makeSoftwareDeviceBackend();
 void registerSoftwareDevice();
 
 // Creates a REF device directly (tests and benchmarks): window may be null for an offscreen
-// device; params as for CreateDevice (width and height 0 without a window give 640 x 480).
+// device; params as for CreateDevice.
 HRESULT createSoftwareDevice(WindowHandle window, D3DPRESENT_PARAMETERS* params,
                              IDirect3DDevice8** device);
 

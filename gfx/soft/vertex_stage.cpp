@@ -26,20 +26,17 @@ VertexLayout describeVertexFormat(uint32_t format) {
     VertexLayout layout;
     const uint32_t position = format & fvf::kPositionMask;
     const uint32_t textureSets = (format & fvf::kTextureCountMask) >> fvf::kTextureCountShift;
-    const uint32_t known =
-        fvf::kPositionMask | fvf::kNormal | fvf::kDiffuse | fvf::kSpecular | fvf::kTextureCountMask;
-    if ((format & ~known) != 0 || textureSets > kMaxTextureSets ||
-        (position != fvf::kXyz && position != fvf::kXyzRhw)) {
+    if (textureSets > kMaxTextureSets || (position != fvf::kXyz && position != fvf::kXyzRhw)) {
         return layout;
     }
     layout.pretransformed = position == fvf::kXyzRhw;
     int offset = layout.pretransformed ? 16 : 12;
     if ((format & fvf::kNormal) != 0) {
-        if (layout.pretransformed) {
-            return layout;
-        }
         layout.normalOffset = offset;
         offset += 12;
+    }
+    if ((format & fvf::kPointSize) != 0) {
+        offset += 4;
     }
     if ((format & fvf::kDiffuse) != 0) {
         layout.diffuseOffset = offset;

@@ -12,8 +12,8 @@ namespace kolvane::soft {
 
 namespace fvf {
 inline constexpr uint32_t kPositionMask = 0x00E, kXyz = 0x002, kXyzRhw = 0x004, kNormal = 0x010,
-                          kDiffuse = 0x040, kSpecular = 0x080, kTextureCountMask = 0xF00,
-                          kTextureCountShift = 8;
+                          kPointSize = 0x020, kDiffuse = 0x040, kSpecular = 0x080,
+                          kTextureCountMask = 0xF00, kTextureCountShift = 8;
 }
 
 // Where each part of a vertex lies in its bytes; offsets are -1 for absent parts.
@@ -24,8 +24,9 @@ struct VertexLayout {
     int normalOffset = -1, diffuseOffset = -1, specularOffset = -1, textureOffset = -1;
 };
 
-// Describes a format of position (XYZ or XYZRHW), optional normal, diffuse, specular and up
-// to eight 2D texture coordinate sets (only the first is read). Invalid for anything else.
+// Describes a format of position (XYZ or XYZRHW), optional normal (unused when
+// pre-transformed), point size (skipped), diffuse, specular and up to eight 2D texture
+// coordinate sets (only the first is read). Invalid without a known position.
 VertexLayout describeVertexFormat(uint32_t format);
 
 struct SourceVertex {

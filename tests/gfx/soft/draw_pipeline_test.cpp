@@ -52,7 +52,8 @@ TEST(SoftDrawPipeline, VertexFormatsOfTheGameHaveTheirSizes) {
     EXPECT_EQ(describeVertexFormat(0x112).stride, 32);
     EXPECT_TRUE(describeVertexFormat(0x1C4).pretransformed);
     EXPECT_FALSE(describeVertexFormat(0x1000).valid);
-    EXPECT_FALSE(describeVertexFormat(0x014).valid);  // pre-transformed with a normal
+    EXPECT_EQ(describeVertexFormat(0x062).diffuseOffset, 16);  // after the point size
+    EXPECT_FALSE(describeVertexFormat(0x900).valid);           // no position
 }
 
 TEST(SoftDrawPipeline, TextureCoordinatesArePerspectiveCorrect) {
