@@ -86,8 +86,15 @@ inline int wrapIndex(int i, int size) {
 
 [[gnu::always_inline]] inline uint32_t samplePoint(const MipLevel& level, float u, float v) {
     using namespace detail;
-    const int x = floorToInt(boundedCoordinate(u) * static_cast<float>(level.width));
-    const int y = floorToInt(boundedCoordinate(v) * static_cast<float>(level.height));
+    // Texel positions are rounded to the sub-texel grid first, so a coordinate that lands on a
+    // texel edge (as screen pictures do) picks the texel right of or below it, whatever rounding
+    // the interpolation left behind.
+    const int x = (floorToInt(boundedCoordinate(u) * static_cast<float>(level.width) * kWeightOne +
+                              0.5f)) >>
+                  kWeightBits;
+    const int y = (floorToInt(boundedCoordinate(v) * static_cast<float>(level.height) * kWeightOne +
+                              0.5f)) >>
+                  kWeightBits;
     return level.texels[wrapIndex(y, level.height) * level.width + wrapIndex(x, level.width)];
 }
 
