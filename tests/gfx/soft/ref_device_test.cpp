@@ -1,4 +1,5 @@
 // The conformance suite on the software device, created through the Direct3D object.
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -7,6 +8,7 @@
 
 #include "gfx/device.h"
 #include "gfx/soft/soft_device.h"
+#include "gfx/window.h"
 #include "tests/gfx/conformance/device_conformance.h"
 
 namespace {
@@ -171,5 +173,78 @@ TEST_F(SoftwareDeviceAlone, RelockedTextureIsDrawnWithItsNewTexels) {
     EXPECT_EQ(texture->Release(), 0u);
     EXPECT_EQ(buffer->Release(), 0u);
 }
+
+}  // namespace
+
+// REF in a window: through the window's surface, or through a texture where the window was
+// made for OpenGL; and lost while a full-screen window is minimised.
+namespace {
+
+void sendWindowEvent(SDL_Window* window, Uint8 what) {
+    SDL_Event event{};
+    event.type = SDL_WINDOWEVENT;
+    event.window.windowID = SDL_GetWindowID(window);
+    event.window.event = what;
+    SDL_PushEvent(&event);
+    SDL_FlushEvent(SDL_WINDOWEVENT);
+}
+
+class WindowedSoftwareDevice : public testing::TestWithParam<Uint32> {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0);
+        window = SDL_CreateWindow("software device test", 0, 0, 80, 60, GetParam());
+        ASSERT_NE(window, nullptr);
+    }
+    void TearDown() override {
+        if (device != nullptr) {
+            EXPECT_EQ(device->Release(), 0u);
+        }
+        SDL_DestroyWindow(window);
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    }
+    HRESULT create(BOOL windowed) {
+        params = offscreenTestParameters(windowed ? 0 : 640, windowed ? 0 : 480);
+        params.Windowed = windowed;
+        params.hDeviceWindow = windowHandleOf(window);
+        return kolvane::soft::createSoftwareDevice(windowHandleOf(window), &params, &device);
+    }
+
+    SDL_Window* window = nullptr;
+    IDirect3DDevice8* device = nullptr;
+    D3DPRESENT_PARAMETERS params{};
+};
+
+TEST_P(WindowedSoftwareDevice, PresentsTheClientSizedBackBuffer) {
+    ASSERT_EQ(create(TRUE), D3D_OK);
+    EXPECT_EQ(params.BackBufferWidth, 80u);
+    EXPECT_EQ(params.BackBufferHeight, 60u);
+    EXPECT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF102030, 1.0f, 0), D3D_OK);
+    EXPECT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+    FrameImage image;
+    ASSERT_EQ(device->readPresentedFrame(&image), D3D_OK);
+    EXPECT_EQ(image.width, 80u);
+    EXPECT_EQ(image.at(79, 59), 0xFF102030u);
+}
+
+TEST_P(WindowedSoftwareDevice, MinimisedFullScreenDeviceIsLostUntilReset) {
+    ASSERT_EQ(create(FALSE), D3D_OK);
+    EXPECT_EQ(device->TestCooperativeLevel(), D3D_OK);
+    sendWindowEvent(window, SDL_WINDOWEVENT_MINIMIZED);
+    EXPECT_EQ(device->TestCooperativeLevel(), D3DERR_DEVICELOST);
+    EXPECT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3DERR_DEVICELOST);
+    sendWindowEvent(window, SDL_WINDOWEVENT_RESTORED);
+    EXPECT_EQ(device->TestCooperativeLevel(), D3DERR_DEVICENOTRESET);
+    D3DPRESENT_PARAMETERS again = params;
+    again.Windowed = TRUE;
+    again.BackBufferWidth = 0;
+    again.BackBufferHeight = 0;
+    ASSERT_EQ(device->Reset(&again), D3D_OK);
+    EXPECT_EQ(device->TestCooperativeLevel(), D3D_OK);
+    EXPECT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+}
+
+INSTANTIATE_TEST_SUITE_P(SurfaceAndOpenGlWindows, WindowedSoftwareDevice,
+                         testing::Values(Uint32{0}, Uint32{SDL_WINDOW_OPENGL}));
 
 }  // namespace
