@@ -89,7 +89,10 @@ void main() {
     vec4 clip = projection * viewPosition;
     gl_ClipDistance[0] = clip.z;                          // near plane
     gl_ClipDistance[1] = clip.w * (1.0 + 1e-5) - clip.z;  // far plane, keeping what lies on it
-    gl_Position = vec4(clip.x, -clip.y, 2.0 * clip.z - clip.w, clip.w);
+    // Direct3D puts the centre of the first pixel column at clip x = -1, OpenGL its left edge:
+    // shift by half a pixel so edges and texels land where they do on the reference device.
+    gl_Position = vec4(clip.x + clip.w / viewportRect.z, -clip.y + clip.w / viewportRect.w,
+                       2.0 * clip.z - clip.w, clip.w);
     if (lighting) {
         light(viewPosition.xyz);
     } else {

@@ -4,11 +4,10 @@
 //
 // Where they disagreed, Direct3D's rules decide:
 // - Transformed (XYZ) geometry: Direct3D maps the viewport so that pixel centres lie at whole
-//   screen coordinates (clip-space x = -1 is the centre of column 0). REF does so; HAL samples
-//   half a pixel further right and down (OpenGL's centres), which moves every edge and texel
-//   by half a pixel and made about 5% of the pixels differ. Until HAL gains the offset, REF's
-//   projection is shifted by the same half pixel here, so that both sample the scene at the
-//   same points; tests/gfx/soft/ref_device_test.cpp checks REF's own placement.
+//   screen coordinates (clip-space x = -1 is the centre of column 0). OpenGL puts its pixel
+//   centres half a pixel further right and down, so HAL shifts its clip positions by half a
+//   pixel; without that shift about 5% of the pixels differed. tests/gfx/soft/ref_device_test.cpp
+//   checks REF's own placement.
 // - Point sampling exactly on a texel edge: Direct3D takes the texel right of (below) the edge;
 //   REF does so exactly, HAL's interpolation lands on either side from row to row (and on the
 //   first row and column of a screen picture, where u or v is exactly 0, it often wraps to the
@@ -164,22 +163,12 @@ std::vector<MeshVertex> cubeTriangles() {
     return out;
 }
 
-// Whether the scene is drawn sampled at OpenGL's pixel centres (see the top of this file).
-bool sampleAtOpenGlCentres = false;
-
 // The game's camera, projection, lights and render states.
 void setGameView(IDirect3DDevice8* device) {
     D3DXMATRIX view, projection;
     const D3DXVECTOR3 eye{0, 0, -5}, at{0, 0, 22}, up{0, 1, 0};
     D3DXMatrixLookAtLH(&view, &eye, &at, &up);
     D3DXMatrixPerspectiveFovLH(&projection, 0.7853982f, 1.3333334f, 1.0f, 100.0f);
-    if (sampleAtOpenGlCentres) {
-        D3DXMATRIX halfPixel, shifted;
-        D3DXMatrixTranslation(&halfPixel, -1.0f / static_cast<float>(kWidth),
-                              1.0f / static_cast<float>(kHeight), 0.0f);
-        D3DXMatrixMultiply(&shifted, &projection, &halfPixel);
-        projection = shifted;
-    }
     device->SetTransform(D3DTS_VIEW, &view);
     device->SetTransform(D3DTS_PROJECTION, &projection);
     device->SetRenderState(D3DRS_ZENABLE, TRUE);
@@ -363,11 +352,8 @@ void drawScreenQuadsAtDepthZeroAndHundred(IDirect3DDevice8* device) {
     quad->Release();
 }
 
-FrameImage render(IDirect3DDevice8* device, void (*scene)(IDirect3DDevice8*),
-                  bool atOpenGlCentres = false) {
-    sampleAtOpenGlCentres = atOpenGlCentres;
+FrameImage render(IDirect3DDevice8* device, void (*scene)(IDirect3DDevice8*)) {
     scene(device);
-    sampleAtOpenGlCentres = false;
     device->Present(nullptr, nullptr, nullptr, nullptr);
     FrameImage image;
     device->readPresentedFrame(&image);
@@ -425,7 +411,7 @@ protected:
     void expectAlike(void (*scene)(IDirect3DDevice8*), const std::string& name,
                      std::uint32_t clearColour) {
         const FrameImage fromHal = render(hal, scene);
-        const FrameImage fromRef = render(ref, scene, true);
+        const FrameImage fromRef = render(ref, scene);
         EXPECT_GT(drawnPixels(fromRef, clearColour), fromRef.pixels.size() / 8);
         const double share = differingShare(fromHal, fromRef);
         std::printf("%s: %.2f%% of pixels differ by more than %d\n", name.c_str(), share * 100,
