@@ -1,0 +1,48 @@
+#include "audio/mixer_device.h"
+
+#include <SDL2/SDL.h>
+
+#include <cstdlib>
+
+namespace {
+
+constexpr Uint32 kMixerSubsystems = SDL_INIT_AUDIO | SDL_INIT_EVENTS;
+
+int mixerUsers = 0;
+
+void chooseSoundFont() {
+    if (std::getenv("SDL_SOUNDFONTS") == nullptr) {
+        Mix_SetSoundFonts(kGeneralMidiSoundFont);
+    }
+}
+
+}  // namespace
+
+bool openMixer() {
+    if (mixerUsers > 0) {
+        ++mixerUsers;
+        return true;
+    }
+    if (SDL_InitSubSystem(kMixerSubsystems) != 0) {
+        return false;
+    }
+    Mix_Init(MIX_INIT_MID);
+    chooseSoundFont();
+    if (Mix_OpenAudioDevice(kMixerRate, kMixerFormat, kMixerChannels, kMixerBufferFrames, nullptr,
+                            0) != 0) {
+        Mix_Quit();
+        SDL_QuitSubSystem(kMixerSubsystems);
+        return false;
+    }
+    mixerUsers = 1;
+    return true;
+}
+
+void closeMixer() {
+    if (mixerUsers == 0 || --mixerUsers > 0) {
+        return;
+    }
+    Mix_CloseAudio();
+    Mix_Quit();
+    SDL_QuitSubSystem(kMixerSubsystems);
+}
