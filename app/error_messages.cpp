@@ -2,7 +2,9 @@
 
 #include <cstdio>
 
+#include "app/application.h"
 #include "platform/message_box.h"
+#include "platform/window.h"
 
 namespace {
 
@@ -77,4 +79,18 @@ const char* errorSuffix(ErrorKind kind) {
 
 void composeErrorMessage(ResultCode code, ErrorKind kind, char (&message)[kErrorMessageCapacity]) {
     std::snprintf(message, kErrorMessageCapacity, "%s%s", errorText(code), errorSuffix(kind));
+}
+
+ResultCode showError(ResultCode code, ErrorKind kind) {
+    char message[kErrorMessageCapacity];
+    composeErrorMessage(code, kind, message);
+    Application3D* application = Application3D::current();
+    const char* caption = application != nullptr ? application->caption : "";
+    const MessageBoxIcon icon =
+        kind == ErrorKind::Fatal ? MessageBoxIcon::Error : MessageBoxIcon::Warning;
+    showMessageBox(caption, message, icon);
+    if (kind == ErrorKind::Fatal && application != nullptr && application->mainWindow != nullptr) {
+        sendMessage(application->mainWindow, WM_CLOSE, 0, 0);
+    }
+    return code;
 }

@@ -79,11 +79,6 @@ WindowRect clientRect(WindowHandle window);
 // Whether the menu bar is shown now (a menu bar exists and the window is not full-screen).
 bool menuBarShown(WindowHandle window);
 
-// The SDL window behind a handle (an SDL_Window*), for the graphics device.
-void* sdlWindowOf(WindowHandle window);
-// The handle of an SDL window (an SDL_Window*), or nullptr if it is not one of ours.
-WindowHandle windowOfSdl(void* sdlWindow);
-
 // Calls the window's procedure at once and returns its result; 0 for a dead window.
 MessageResult sendMessage(WindowHandle window, std::uint32_t message, MessageParam wParam,
                           MessageLong lParam);
@@ -105,6 +100,20 @@ MessageResult dispatchMessage(const WindowMessage& message);
 // What a window does with a message its procedure does not handle itself.
 MessageResult defaultWindowProcedure(WindowHandle window, std::uint32_t message,
                                      MessageParam wParam, MessageLong lParam);
+
+// What the window asks of its procedure with WM_GETMINMAXINFO (lParam points to one).
+struct MinMaxInfo {
+    int minTrackWidth = 0;
+    int minTrackHeight = 0;
+};
+
+// Draws the menu bar, with any open menu and the modal dialog, into the window's drawing
+// surface. The frame calls it just before the device presents a frame.
+void drawMenuBar(WindowHandle window);
+
+// Tells the menu bar that the window's drawing surface was replaced (a device was created or
+// released), so that it rebuilds what it keeps there.
+void windowGraphicsChanged(WindowHandle window);
 
 // Hides or shows the desktop cursor over the window.
 void showWindowCursor(bool show);
