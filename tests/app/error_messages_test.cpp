@@ -96,3 +96,41 @@ TEST(ErrorTexts, TheLongestMessageFitsItsBuffer) {
 }
 
 }  // namespace
+
+#include "test_support.h"
+
+namespace {
+
+TEST(ShowError, ShowsTheBoxWithTheApplicationCaptionAndReturnsTheCode) {
+    MessageBoxRecorder recorder;
+    CallLog log;
+    LoggingApplication app(&log);
+    app.caption = "2001 Kolvane";
+    EXPECT_EQ(showError(kErrorMediaNotFound, ErrorKind::Fatal), kErrorMediaNotFound);
+    EXPECT_EQ(showError(kErrorNoHardwareDevice, ErrorKind::SwitchToReference),
+              kErrorNoHardwareDevice);
+    EXPECT_EQ(showError(kErrorResetFailed, ErrorKind::Warning), kErrorResetFailed);
+    const auto& boxes = MessageBoxRecorder::boxes();
+    ASSERT_EQ(boxes.size(), 3u);
+    for (const RecordedBox& box : boxes) {
+        EXPECT_EQ(box.caption, "2001 Kolvane");
+    }
+    EXPECT_EQ(boxes[0].text, "Could not load required media.\n\nThis sample will now exit.");
+    EXPECT_EQ(boxes[0].icon, MessageBoxIcon::Error);
+    EXPECT_EQ(boxes[1].icon, MessageBoxIcon::Warning);
+    EXPECT_EQ(boxes[2].text, "Could not reset the Direct3D device.");
+    EXPECT_EQ(boxes[2].icon, MessageBoxIcon::Warning);
+}
+
+TEST(ShowError, AFatalErrorBeforeTheWindowExistsClosesNothing) {
+    MessageBoxRecorder recorder;
+    CallLog log;
+    LoggingApplication app(&log);
+    EXPECT_EQ(showError(kErrorNoDirect3D, ErrorKind::Fatal), kErrorNoDirect3D);
+    EXPECT_EQ(MessageBoxRecorder::boxes().size(), 1u);
+    EXPECT_EQ(MessageBoxRecorder::boxes()[0].caption, "D3D8 Application");
+    EXPECT_TRUE(log.empty());
+    EXPECT_TRUE(app.messages.empty());
+}
+
+}  // namespace
