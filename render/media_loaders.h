@@ -7,10 +7,10 @@
 struct MediaLoaders {
     // Reads a bitmap file into a managed texture with a full mip chain (as
     // D3DXCreateTextureFromFileA).
-    HRESULT (*loadTexture)
+    HRESULT(*loadTexture)
     (IDirect3DDevice8* device, const char* fileName, IDirect3DTexture8** texture) = nullptr;
     // Reads a .x mesh file with its material records (as D3DXLoadMeshFromX).
-    HRESULT (*loadMesh)
+    HRESULT(*loadMesh)
     (const char* fileName, DWORD options, IDirect3DDevice8* device, ID3DXBuffer** adjacency,
      ID3DXBuffer** materials, DWORD* materialCount, ID3DXMesh** mesh) = nullptr;
 };

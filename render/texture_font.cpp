@@ -28,6 +28,94 @@ std::uint16_t glyphTexel(std::uint8_t coverage) {
     return alpha > 0 ? static_cast<std::uint16_t>(alpha * 4096 + 0x0FFF) : 0;
 }
 
+// One state the text is drawn with: a render state, or a state of texture stage `stage`.
+struct TextState {
+    bool stageState;
+    DWORD stage;
+    DWORD type;
+    DWORD value;
+};
+
+constexpr TextState textStates[] = {
+    {false, 0, D3DRS_ALPHABLENDENABLE, TRUE},
+    {false, 0, D3DRS_SRCBLEND, D3DBLEND_SRCALPHA},
+    {false, 0, D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA},
+    {false, 0, D3DRS_ALPHATESTENABLE, TRUE},
+    {false, 0, D3DRS_ALPHAREF, alphaReference},
+    {false, 0, D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL},
+    {false, 0, D3DRS_FILLMODE, D3DFILL_SOLID},
+    {false, 0, D3DRS_CULLMODE, D3DCULL_CCW},
+    {false, 0, D3DRS_ZENABLE, FALSE},
+    {false, 0, D3DRS_STENCILENABLE, FALSE},
+    {false, 0, D3DRS_CLIPPING, TRUE},
+    {false, 0, D3DRS_EDGEANTIALIAS, FALSE},
+    {false, 0, D3DRS_CLIPPLANEENABLE, 0},
+    {false, 0, D3DRS_VERTEXBLEND, D3DVBF_DISABLE},
+    {false, 0, D3DRS_INDEXEDVERTEXBLENDENABLE, FALSE},
+    {false, 0, D3DRS_FOGENABLE, FALSE},
+    {true, 0, D3DTSS_COLOROP, D3DTOP_MODULATE},
+    {true, 0, D3DTSS_COLORARG1, D3DTA_TEXTURE},
+    {true, 0, D3DTSS_COLORARG2, D3DTA_DIFFUSE},
+    {true, 0, D3DTSS_ALPHAOP, D3DTOP_MODULATE},
+    {true, 0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE},
+    {true, 0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE},
+    {true, 0, D3DTSS_MINFILTER, D3DTEXF_POINT},
+    {true, 0, D3DTSS_MAGFILTER, D3DTEXF_POINT},
+    {true, 0, D3DTSS_MIPFILTER, D3DTEXF_NONE},
+    {true, 0, D3DTSS_TEXCOORDINDEX, 0},
+    {true, 0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_DISABLE},
+    {true, 1, D3DTSS_COLOROP, D3DTOP_DISABLE},
+    {true, 1, D3DTSS_ALPHAOP, D3DTOP_DISABLE},
+};
+constexpr std::size_t textStateCount = sizeof textStates / sizeof textStates[0];
+
+void setTextState(IDirect3DDevice8* device, const TextState& state, DWORD value) {
+    if (state.stageState) {
+        device->SetTextureStageState(state.stage, state.type, value);
+    } else {
+        device->SetRenderState(state.type, value);
+    }
+}
+
+DWORD currentValue(IDirect3DDevice8* device, const TextState& state) {
+    DWORD value = 0;
+    if (state.stageState) {
+        device->GetTextureStageState(state.stage, state.type, &value);
+    } else {
+        device->GetRenderState(state.type, &value);
+    }
+    return value;
+}
+
+// The device's values of the text states and its stage-0 texture, put back after the state
+// blocks have been recorded: recording also sets the states it records, and the scene must
+// not be drawn with the text's states.
+class TextStateSnapshot {
+public:
+    explicit TextStateSnapshot(IDirect3DDevice8* device) : device_(device) {
+        for (std::size_t i = 0; i < textStateCount; ++i) {
+            values_[i] = currentValue(device, textStates[i]);
+        }
+        device->GetTexture(0, &texture_);
+    }
+    ~TextStateSnapshot() {
+        for (std::size_t i = 0; i < textStateCount; ++i) {
+            setTextState(device_, textStates[i], values_[i]);
+        }
+        device_->SetTexture(0, texture_);
+        if (texture_ != nullptr) {
+            texture_->Release();
+        }
+    }
+    TextStateSnapshot(const TextStateSnapshot&) = delete;
+    TextStateSnapshot& operator=(const TextStateSnapshot&) = delete;
+
+private:
+    IDirect3DDevice8* device_;
+    DWORD values_[textStateCount] = {};
+    IDirect3DTexture8* texture_ = nullptr;
+};
+
 }  // namespace
 
 DWORD glyphTextureSize(DWORD height) {
@@ -118,45 +206,19 @@ HRESULT TextureFont::createVolatileObjects() {
         vertexBuffer_ = nullptr;
         return result;
     }
+    const TextStateSnapshot sceneState(device_);
     recordTextState(&savedStateBlock_);
     recordTextState(&textStateBlock_);
     return 0;
 }
 
 HRESULT TextureFont::recordTextState(DWORD* token) {
-    IDirect3DDevice8* d = device_;
-    d->BeginStateBlock();
-    d->SetTexture(0, texture_);
-    d->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-    d->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-    d->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-    d->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
-    d->SetRenderState(D3DRS_ALPHAREF, alphaReference);
-    d->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL);
-    d->SetRenderState(D3DRS_FILLMODE, D3DFILL_SOLID);
-    d->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
-    d->SetRenderState(D3DRS_ZENABLE, FALSE);
-    d->SetRenderState(D3DRS_STENCILENABLE, FALSE);
-    d->SetRenderState(D3DRS_CLIPPING, TRUE);
-    d->SetRenderState(D3DRS_EDGEANTIALIAS, FALSE);
-    d->SetRenderState(D3DRS_CLIPPLANEENABLE, 0);
-    d->SetRenderState(D3DRS_VERTEXBLEND, D3DVBF_DISABLE);
-    d->SetRenderState(D3DRS_INDEXEDVERTEXBLENDENABLE, FALSE);
-    d->SetRenderState(D3DRS_FOGENABLE, FALSE);
-    d->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
-    d->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    d->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-    d->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
-    d->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-    d->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
-    d->SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_POINT);
-    d->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_POINT);
-    d->SetTextureStageState(0, D3DTSS_MIPFILTER, D3DTEXF_NONE);
-    d->SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, 0);
-    d->SetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_DISABLE);
-    d->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
-    d->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
-    const HRESULT result = d->EndStateBlock(token);
+    device_->BeginStateBlock();
+    device_->SetTexture(0, texture_);
+    for (const TextState& state : textStates) {
+        setTextState(device_, state, state.value);
+    }
+    const HRESULT result = device_->EndStateBlock(token);
     if (FAILED(result)) {
         *token = 0;
     }

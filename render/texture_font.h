@@ -50,7 +50,8 @@ public:
     // Remembers the device and builds the glyph texture and table. Passes a texture creation
     // failure back unchanged; E_FAIL when no font face can be found.
     HRESULT createDeviceObjects(IDirect3DDevice8* device);
-    // Creates the batch vertex buffer and records the saved and the text state blocks.
+    // Creates the batch vertex buffer and records the saved and the text state blocks; the
+    // device's current states are left as they were.
     HRESULT createVolatileObjects();
     // Releases the vertex buffer and deletes both state blocks; returns 0.
     HRESULT releaseVolatileObjects();
