@@ -1,0 +1,4 @@
+#include <gtest/gtest.h>
+TEST(MediaGraphics, Placeholder) {
+    EXPECT_TRUE(true);
+}

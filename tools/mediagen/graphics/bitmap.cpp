@@ -1,0 +1,73 @@
+#include "tools/mediagen/graphics/bitmap.h"
+
+#include <cstdint>
+#include <fstream>
+
+namespace mediagen {
+
+namespace {
+
+void put16(std::vector<unsigned char>& out, std::uint16_t v) {
+    out.push_back(v & 0xff);
+    out.push_back(v >> 8);
+}
+
+void put32(std::vector<unsigned char>& out, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+        out.push_back((v >> (8 * i)) & 0xff);
+}
+
+unsigned char channel(float v) {
+    return static_cast<unsigned char>(std::clamp(v, 0.0f, 1.0f) * 255.0f + 0.5f);
+}
+
+}  // namespace
+
+Picture crop(const Picture& picture, int left, int top, int width, int height) {
+    Picture out(width, height);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x)
+            out.at(x, y) = picture.at(left + x, top + y);
+    }
+    return out;
+}
+
+bool writeBmp(const Picture& picture, const std::filesystem::path& file) {
+    constexpr std::uint32_t kHeaderSize = 14 + 40;
+    const std::uint32_t rowSize = (picture.width * 3 + 3) / 4 * 4;
+    const std::uint32_t imageSize = rowSize * picture.height;
+    std::vector<unsigned char> out;
+    out.reserve(kHeaderSize + imageSize);
+    out.push_back('B');
+    out.push_back('M');
+    put32(out, kHeaderSize + imageSize);
+    put32(out, 0);
+    put32(out, kHeaderSize);
+    put32(out, 40);
+    put32(out, static_cast<std::uint32_t>(picture.width));
+    put32(out, static_cast<std::uint32_t>(picture.height));
+    put16(out, 1);
+    put16(out, 24);
+    put32(out, 0);  // uncompressed
+    put32(out, imageSize);
+    put32(out, 2835);  // 72 dots per inch
+    put32(out, 2835);
+    put32(out, 0);
+    put32(out, 0);
+    for (int y = picture.height - 1; y >= 0; --y) {
+        for (int x = 0; x < picture.width; ++x) {
+            const Rgb c = picture.at(x, y);
+            out.push_back(channel(c.b));
+            out.push_back(channel(c.g));
+            out.push_back(channel(c.r));
+        }
+        for (std::uint32_t pad = picture.width * 3; pad < rowSize; ++pad)
+            out.push_back(0);
+    }
+    std::ofstream stream(file, std::ios::binary);
+    stream.write(reinterpret_cast<const char*>(out.data()),
+                 static_cast<std::streamsize>(out.size()));
+    return static_cast<bool>(stream);
+}
+
+}  // namespace mediagen

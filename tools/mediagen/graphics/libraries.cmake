@@ -1,0 +1,5 @@
+# Libraries of the graphics part of the media generator: FreeType and fontconfig for
+# lettering, GLU's polygon tessellator for solid letters.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(MEDIAGEN_GFX REQUIRED IMPORTED_TARGET freetype2 fontconfig glu)
+target_link_libraries(mediagen PRIVATE PkgConfig::MEDIAGEN_GFX)
