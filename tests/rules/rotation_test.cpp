@@ -84,6 +84,17 @@ TEST(RotatePiece, BarAtTheRightWallTurnsAboutAnotherPivot) {
     EXPECT_EQ(piecePlaces(well), (Places{{9, 1}, {10, 1}, {11, 1}, {12, 1}}));
 }
 
+TEST(RotatePiece, BarNextToTheStackTurnsAboutItsThirdCell) {
+    Well well{};
+    ASSERT_TRUE(spawnPiece(well, 1, 6, 10, 0));  // column 6, rows 9..12
+    settleCell(well, 4, 10);                     // in the way about piece[0] (row 10)
+    settleCell(well, 3, 9);                      // in the way about piece[1] (row 9)
+    rotatePiece(well);
+    EXPECT_EQ(piecePlaces(well), (Places{{5, 11}, {6, 11}, {7, 11}, {8, 11}}));
+    EXPECT_EQ(well.piece[2].column, 6) << "the pivot keeps its place";
+    EXPECT_EQ(well.piece[2].row, 11);
+}
+
 TEST(RotatePiece, PivotThatWouldLeaveTheTopIsRefused) {
     Well well{};
     placePiece(well, {{6, 1}, {5, 1}, {7, 1}, {8, 1}});  // lying bar on row 1

@@ -216,9 +216,7 @@ TEST(Gravity, LandedPieceLocksOnlyOnceItsFallAnimationHasEnded) {
     EXPECT_EQ(game.well.piece[0].movingLeft, 1);
     game.keys.leftHeld = false;
     EXPECT_EQ(game.frame(), Sounds{}) << "its fall animation still holds the lock back";
-    for (Cell& cell : game.well.piece) {
-        cell.falling = 0;
-    }
+    advanceWellAnimations(game.well, animationSteps(0.0f, 1.0f));  // ends every animation
     EXPECT_EQ(game.frame(), Sounds{SoundPieceLocked});
     EXPECT_EQ(game.well.pieceActive, 0);
 }
@@ -362,7 +360,7 @@ TEST(KeyRepeat, KeysCountWithoutAPiece) {
 
 // ---- Bonus objects ----
 
-// Plays frames of a fresh game from `from` to `to` seconds of game clock under `seed`.
+// Starts a game of `mode` at time 0 under `seed` and plays one frame at `to` seconds.
 GameDriver bonusGame(std::uint32_t seed, int mode, double to) {
     seedGameRandom(seed);
     GameDriver game;
@@ -482,11 +480,16 @@ TEST(Bonus, UncollectedBonusVanishesElevenSecondsAfterItAppeared) {
     EXPECT_EQ(game.session.scoreBonus.bonusMark, 31);
 }
 
-TEST(Bonus, ExpiryRunsOnEveryRuleSet) {
+TEST(Bonus, BothVanishOnEveryRuleSet) {
     GameDriver game;
     game.start(Classic, 0.0);
     game.session.scoreBonus = {.active = 1, .column = 1, .row = 20, .bonusMark = 0};
-    EXPECT_EQ(game.frameAt(11.0), Sounds{SoundBonusAppearsOrVanishes});
+    game.session.clearBonus = {.active = 1, .column = 12, .row = 20, .bonusMark = 0};
+    EXPECT_EQ(game.frameAt(10.5), Sounds{});
+    EXPECT_EQ(game.frameAt(11.0),
+              (Sounds{SoundBonusAppearsOrVanishes, SoundBonusAppearsOrVanishes}));
+    EXPECT_EQ(game.session.scoreBonus.active + game.session.clearBonus.active, 0);
+    EXPECT_EQ(game.session.clearBonus.bonusMark, 11);
 }
 
 TEST(Bonus, PieceCollectsTheScoreBonus) {
