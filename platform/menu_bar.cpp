@@ -378,6 +378,13 @@ void runMenuLoop(WindowRecord& record) {
     const bool byKey = !ImGui::GetIO().MouseDown[0];
     state.openOptionsByKey = byKey;
     sendMessage(handle, WM_ENTERMENULOOP, 0, 0);
+    // One frame with the button up first, so the bar is known under the pointer when the
+    // press that opened the loop is seen.
+    if (WindowRecord* live = findWindowRecord(handle); live != nullptr && !byKey) {
+        ImGui::GetIO().MouseDown[0] = false;
+        repaint(*live);
+        ImGui::GetIO().MouseDown[0] = true;
+    }
     for (;;) {
         WindowRecord* live = findWindowRecord(handle);
         if (live == nullptr) {
