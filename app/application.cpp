@@ -5,16 +5,12 @@
 
 #include "app/frame_timer.h"
 
-// Weak until the graphics layer provides the Direct3D object everywhere: without it, creating
-// the object fails as on a machine without Direct3D.
-IDirect3D8* Direct3DCreate8(UINT sdkVersion) __attribute__((weak));
-
 namespace {
 
 Application3D* theApplication = nullptr;
 
 IDirect3D8* makeSystemDirect3D(UINT sdkVersion) {
-    return Direct3DCreate8 != nullptr ? Direct3DCreate8(sdkVersion) : nullptr;
+    return Direct3DCreate8(sdkVersion);
 }
 
 Direct3DMaker direct3DMaker = makeSystemDirect3D;

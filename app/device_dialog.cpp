@@ -41,15 +41,15 @@ Dialog makeDeviceDialog() {
     c.push_back(makeControl(ControlKind::Label, kStaticControlId, "&Device:", 14, 35, 50, 8));
     c.push_back(makeControl(ControlKind::DropDownList, kDeviceListId, "", 70, 33, 183, 100));
     c.push_back(
-        makeControl(ControlKind::GroupBox, kStaticControlId, "Rendering mode", 7, 57, 253, 34));
+        makeControl(ControlKind::GroupBox, kStaticControlId, "Rendering mode", 7, 57, 253, 37));
     c.push_back(makeControl(ControlKind::RadioButton, kWindowedChoiceId, "Use desktop &window", 14,
-                            67, 110, 10));
+                            64, 110, 10));
     c.back().firstOfGroup = true;
     c.push_back(makeControl(ControlKind::RadioButton, kFullscreenChoiceId, "&Fullscreen mode:", 14,
-                            78, 70, 10));
-    c.push_back(makeControl(ControlKind::DropDownList, kModeListId, "", 90, 76, 163, 100));
-    c.push_back(makeControl(ControlKind::DefaultButton, kDialogOk, "OK", 153, 96, 50, 14));
-    c.push_back(makeControl(ControlKind::Button, kDialogCancel, "Cancel", 210, 96, 50, 14));
+                            77, 85, 10));
+    c.push_back(makeControl(ControlKind::DropDownList, kModeListId, "", 100, 77, 153, 100));
+    c.push_back(makeControl(ControlKind::DefaultButton, kDialogOk, "OK", 153, 98, 50, 14));
+    c.push_back(makeControl(ControlKind::Button, kDialogCancel, "Cancel", 210, 98, 50, 14));
     return dialog;
 }
 

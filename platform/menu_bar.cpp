@@ -45,6 +45,7 @@ struct MenuBarState {
     bool openOptionsByKey = false;
     std::uint32_t chosenCommand = 0;
     unsigned framesBuilt = 0;
+    bool frameWaiting = false;  // built by drawMenuBar, not yet drawn by a swap
     ActiveDialog activeDialog;
 };
 
@@ -74,15 +75,31 @@ void ensureContext() {
     io.LogFilename = nullptr;
     ImGui::StyleColorsLight();
     ImGuiStyle& style = ImGui::GetStyle();
-    style.FramePadding.y = (static_cast<float>(kMenuBarHeight) - ImGui::GetFontSize()) * 0.5f;
+    style.DisplaySafeAreaPadding = ImVec2(0.0f, 0.0f);
+    style.WindowMinSize = ImVec2(1.0f, 1.0f);
     style.WindowRounding = 0.0f;
     style.FrameRounding = 2.0f;
-    io.Fonts->AddFontDefault();
+    const ImFont* font = io.Fonts->AddFontDefault();
     io.Fonts->Build();
+    style.FramePadding.y = (static_cast<float>(kMenuBarHeight) - font->FontSize) * 0.5f;
 }
 
 void drawMenus(bool& anyOpen) {
-    if (!ImGui::BeginMainMenuBar()) {
+    ImGui::SetNextWindowPos(ImVec2(0.0f, 0.0f));
+    ImGui::SetNextWindowSize(
+        ImVec2(ImGui::GetIO().DisplaySize.x, static_cast<float>(kMenuBarHeight)));
+    ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, ImVec2(0.0f, 0.0f));
+    ImGui::PushStyleVar(ImGuiStyleVar_WindowBorderSize, 0.0f);
+    ImGui::PushStyleVar(ImGuiStyleVar_WindowMinSize, ImVec2(1.0f, 1.0f));
+    const bool barShown =
+        ImGui::Begin("##menubar", nullptr,
+                     ImGuiWindowFlags_NoTitleBar | ImGuiWindowFlags_NoResize |
+                         ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoScrollbar |
+                         ImGuiWindowFlags_NoScrollWithMouse | ImGuiWindowFlags_NoSavedSettings |
+                         ImGuiWindowFlags_NoBringToFrontOnFocus | ImGuiWindowFlags_MenuBar);
+    ImGui::PopStyleVar(3);
+    if (!barShown || !ImGui::BeginMenuBar()) {
+        ImGui::End();
         return;
     }
     const std::string optionsLabel = withoutMnemonic(kOptionsMenu) + "##options";
@@ -102,7 +119,8 @@ void drawMenus(bool& anyOpen) {
     if (ImGui::MenuItem((withoutMnemonic(kHelpItem) + "##help").c_str())) {
         state.chosenCommand = kCommandHelp;
     }
-    ImGui::EndMainMenuBar();
+    ImGui::EndMenuBar();
+    ImGui::End();
 }
 
 void queueDialogCommand(int controlId, int notification) {
@@ -360,6 +378,13 @@ void runMenuLoop(WindowRecord& record) {
     const bool byKey = !ImGui::GetIO().MouseDown[0];
     state.openOptionsByKey = byKey;
     sendMessage(handle, WM_ENTERMENULOOP, 0, 0);
+    // One frame with the button up first, so the bar is known under the pointer when the
+    // press that opened the loop is seen.
+    if (WindowRecord* live = findWindowRecord(handle); live != nullptr && !byKey) {
+        ImGui::GetIO().MouseDown[0] = false;
+        repaint(*live);
+        ImGui::GetIO().MouseDown[0] = true;
+    }
     for (;;) {
         WindowRecord* live = findWindowRecord(handle);
         if (live == nullptr) {
@@ -399,17 +424,25 @@ void releaseMenuBar(WindowRecord&) {
 }
 
 void drawMenuBar(WindowHandle window) {
-    WindowRecord* record = findWindowRecord(window);
-    if (record == nullptr) {
+    if (WindowRecord* record = findWindowRecord(window)) {
+        buildFrame(*record);
+        state.frameWaiting = true;
+    }
+}
+
+void drawOverlayBeforeSwap(WindowRecord& record) {
+    const bool dialogOpen = state.activeDialog.dialog != nullptr;
+    if ((menuBarHeightOf(record) == 0 && !dialogOpen) || SDL_GL_GetCurrentWindow() != record.sdl) {
         return;
     }
-    buildFrame(*record);
-    if (SDL_GL_GetCurrentWindow() == record->sdl) {
-        int width = 0;
-        int height = 0;
-        SDL_GL_GetDrawableSize(record->sdl, &width, &height);
-        renderOverlay(ImGui::GetDrawData(), width, height);
+    if (!state.frameWaiting) {
+        buildFrame(record);
     }
+    state.frameWaiting = false;
+    int width = 0;
+    int height = 0;
+    fullDrawableSize(record.sdl, &width, &height);
+    renderOverlay(ImGui::GetDrawData(), width, height);
 }
 
 void windowGraphicsChanged(WindowHandle) {

@@ -76,6 +76,31 @@ WindowRecord* onlyWindow() {
     return nullptr;
 }
 
+bool isAltKey(SDL_Keycode key) {
+    return key == SDLK_LALT || key == SDLK_RALT;
+}
+
+// Alt pressed and released with no other key between, or F10, opens the menu bar.
+bool opensMenuByKeyboard(const SDL_Event& event) {
+    static bool altAlone = false;
+    if (event.type == SDL_KEYDOWN) {
+        const SDL_Keycode key = event.key.keysym.sym;
+        if (event.key.repeat == 0) {
+            altAlone = isAltKey(key);
+        }
+        return key == SDLK_F10 && event.key.repeat == 0;
+    }
+    if (event.type == SDL_KEYUP && isAltKey(event.key.keysym.sym)) {
+        const bool opens = altAlone;
+        altAlone = false;
+        return opens;
+    }
+    if (event.type == SDL_MOUSEBUTTONDOWN) {
+        altAlone = false;
+    }
+    return false;
+}
+
 // Turns one SDL event into queued messages, or into menu-bar work.
 void absorbEvent(const SDL_Event& event) {
     if (event.type == postedMessageEventType()) {
@@ -107,6 +132,9 @@ void absorbEvent(const SDL_Event& event) {
     WindowMessage messages[kMaxMessagesPerEvent];
     const std::size_t count = translateEvent(event, infoFor(record), messages);
     pending.insert(pending.end(), messages, messages + count);
+    if (opensMenuByKeyboard(event)) {
+        pending.push_back(WindowMessage{record->handle, WM_SYSCOMMAND, SC_KEYMENU, 0});
+    }
 }
 
 bool takePending(WindowMessage& message, bool remove) {
@@ -163,6 +191,10 @@ WindowRecord* findWindowRecord(WindowHandle window) {
         }
     }
     return nullptr;
+}
+
+WindowRecord* findWindowRecordOfSdl(SDL_Window* window) {
+    return window != nullptr ? findWindowRecord(windowHandleOf(window)) : nullptr;
 }
 
 int menuBarHeightOf(const WindowRecord& record) {
@@ -407,11 +439,6 @@ MessageResult defaultWindowProcedure(WindowHandle window, std::uint32_t message,
                         runMenuLoop(*record);
                     }
                 }
-            }
-            return 0;
-        case WM_SYSKEYDOWN:
-            if (wParam == VK_F1 + 9 || wParam == VK_MENU) {
-                sendMessage(window, WM_SYSCOMMAND, SC_KEYMENU, 0);
             }
             return 0;
         default:

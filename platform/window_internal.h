@@ -18,6 +18,11 @@ struct WindowRecord {
 constexpr MessageResult kHitTestMenu = 5;
 
 WindowRecord* findWindowRecord(WindowHandle window);
+WindowRecord* findWindowRecordOfSdl(SDL_Window* window);
+// The size of the window's whole OpenGL drawable, menu bar included (present_hooks.cpp).
+void fullDrawableSize(SDL_Window* window, int* width, int* height);
+// Draws the overlay's latest frame over the window's drawable, just before a swap.
+void drawOverlayBeforeSwap(WindowRecord& record);
 int menuBarHeightOf(const WindowRecord& record);
 // Adds a message at the end of the queue (same thread only).
 void queueMessage(const WindowMessage& message);
