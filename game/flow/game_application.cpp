@@ -1,10 +1,10 @@
 #include "game/flow/game_application.h"
 
-#include "game/flow/desktop_open.h"
 #include "game/flow/screen_flow.h"
 #include "game/rules/session.h"
 #include "platform/clock.h"
 #include "platform/keys.h"
+#include "platform/shell.h"
 #include "platform/window.h"
 #include "render/texture_font.h"
 
@@ -27,7 +27,8 @@ bool isHeld(std::uint32_t virtualKey) {
 }  // namespace
 
 GameApplication::GameApplication()
-    : openFile(openWithDesktopViewer), state_(std::make_unique<GameState>()) {
+    : openFile([](const char* fileName) { openWithShell(fileName); }),
+      state_(std::make_unique<GameState>()) {
     caption = "2001 Kolvane";
     wantDepthBuffer = true;
     cursorInFullscreen = true;
