@@ -13,10 +13,12 @@ namespace {
 
 using namespace audio_test;
 
-constexpr std::int64_t kSoundFrames = 4410;  // 0.1 s at the mixer's rate
-constexpr std::int64_t kMargin = 4096;       // a few mixer buffers
+// A second at the mixer's rate: long enough that the test thread, even when the machine is
+// busy, acts while a sound is still playing.
+constexpr std::int64_t kSoundFrames = 44100;
+constexpr std::int64_t kMargin = 4096;  // a few mixer buffers
 // Milliseconds the disk driver waits per mixer buffer of 1024 frames (23 ms of sound).
-constexpr const char* kDiskAudioDelayMs = "4";
+constexpr const char* kDiskAudioDelayMs = "8";
 
 // A sound already in the mixer's format (44100 Hz, 16-bit stereo), so the mixed output holds
 // its samples unchanged while it plays alone. Every frame differs from its neighbours.
@@ -114,17 +116,14 @@ protected:
     MixClock clock_;
 };
 
-// The start within [earliest, latest] at which `playings` (with that one start unknown) explain
-// the output exactly, if any.
-std::optional<std::int64_t> findStart(const std::vector<Frame>& output,
-                                      std::vector<Playing> playings, std::size_t unknown,
-                                      std::int64_t earliest, std::int64_t latest) {
-    for (std::int64_t start = earliest; start <= latest; ++start) {
-        const std::int64_t shift = start - playings[unknown].start;
-        playings[unknown].start = start;
-        playings[unknown].end += shift;
-        if (expectedOutput(playings, output.size()) == output) {
-            return start;
+// The first frame in [earliest, latest] at which the playings that `playingsAt` makes of it
+// add up to exactly `output`, if any.
+template <typename PlayingsAt>
+std::optional<std::int64_t> findFrame(const std::vector<Frame>& output, std::int64_t earliest,
+                                      std::int64_t latest, PlayingsAt playingsAt) {
+    for (std::int64_t at = earliest; at <= latest; ++at) {
+        if (expectedOutput(playingsAt(at), output.size()) == output) {
+            return at;
         }
     }
     return std::nullopt;
@@ -154,14 +153,9 @@ TEST_F(SoundBankTest, ReplayingASoundCutsItOffAndStartsItFromItsFirstSample) {
     ASSERT_GE(firstStart, first.first);
     ASSERT_LE(firstStart, first.second);
     // The cut and the restart fall on the same frame, somewhere in the second window.
-    std::optional<std::int64_t> restart;
-    for (std::int64_t at = second.first; at <= second.second && !restart; ++at) {
-        const std::vector<Playing> playings = {{&kSoundA, firstStart, at},
-                                               {&kSoundA, at, at + kSoundFrames}};
-        if (expectedOutput(playings, output.size()) == output) {
-            restart = at;
-        }
-    }
+    const auto restart = findFrame(output, second.first, second.second, [&](std::int64_t at) {
+        return std::vector<Playing>{{&kSoundA, firstStart, at}, {&kSoundA, at, at + kSoundFrames}};
+    });
     ASSERT_TRUE(restart.has_value());
     EXPECT_GT(*restart - firstStart, kSoundFrames / 4);
     EXPECT_LT(*restart - firstStart, kSoundFrames);
@@ -178,10 +172,10 @@ TEST_F(SoundBankTest, TwoDifferentSoundsAreHeardTogether) {
     const std::int64_t startA = firstSound(output);
     ASSERT_GE(startA, first.first);
     ASSERT_LE(startA, first.second);
-    const auto startB = findStart(output,
-                                  {{&kSoundA, startA, startA + kSoundFrames},
-                                   {&kSoundB, second.first, second.first + kSoundFrames}},
-                                  1, second.first, second.second);
+    const auto startB = findFrame(output, second.first, second.second, [&](std::int64_t at) {
+        return std::vector<Playing>{{&kSoundA, startA, startA + kSoundFrames},
+                                    {&kSoundB, at, at + kSoundFrames}};
+    });
     ASSERT_TRUE(startB.has_value());
     EXPECT_LT(*startB, startA + kSoundFrames);  // they overlap
 }
@@ -201,6 +195,26 @@ TEST_F(SoundBankTest, StoppingASoundCutsItOff) {
     EXPECT_GE(start + heard, stopEarliest);
     EXPECT_LE(start + heard, stopLatest);
     EXPECT_EQ(output, expectedOutput({{&kSoundA, start, start + heard}}, output.size()));
+}
+
+TEST_F(SoundBankTest, ALoopingSoundRepeatsFromItsFirstSampleUntilStopped) {
+    openBank({"a.wav"});
+    const std::int64_t before = clock_.frames();
+    ASSERT_EQ(bank_->playSound(1, kPlayLooping), 1);
+    waitFrames(clock_.frames() + 5 * kSoundFrames / 2);
+    ASSERT_EQ(bank_->stopSound(1), 1);
+    waitFrames(clock_.frames() + kMargin);
+    const std::vector<Frame> output = finish();
+
+    const std::int64_t start = firstSound(output);
+    const std::int64_t end = start + countSounding(output);
+    ASSERT_GE(start, before);
+    ASSERT_GT(end - start, 2 * kSoundFrames);
+    std::vector<Playing> rounds;
+    for (std::int64_t at = start; at < end; at += kSoundFrames) {
+        rounds.push_back({&kSoundA, at, end});
+    }
+    EXPECT_EQ(output, expectedOutput(rounds, output.size()));
 }
 
 TEST_F(SoundBankTest, NumbersOutsideTheLoadedOnesDoNothing) {
@@ -314,19 +328,6 @@ TEST_F(SoundBankTest, WithoutAnAudioDeviceEverythingFailsQuietly) {
     bank_.reset();
     setenv("SDL_AUDIODRIVER", savedDriver.c_str(), 1);
     EXPECT_FALSE(std::filesystem::exists(diskFile_));
-}
-
-TEST_F(SoundBankTest, InitialisingAgainForgetsTheSoundsLoadedBefore) {
-    openBank({"a.wav", "b.wav"});
-    EXPECT_EQ(bank_->initSound(nullptr), kSoundReady);
-    EXPECT_EQ(bank_->soundCount(), 0);
-    EXPECT_EQ(bank_->playSound(1), 0);
-    EXPECT_EQ(bank_->loadSound(soundFile("b.wav")), 1);
-    const auto played = play(1);
-    waitFrames(played.second + kSoundFrames + kMargin);
-    const std::vector<Frame> output = finish();
-    const std::int64_t start = firstSound(output);
-    EXPECT_EQ(output, expectedOutput({{&kSoundB, start, start + kSoundFrames}}, output.size()));
 }
 
 }  // namespace

@@ -47,13 +47,6 @@ TEST(WaveReader, Reads8BitMonoPcmWithOddSizeAndPadByte) {
     EXPECT_EQ(wave.samples, kOddSamples);
 }
 
-TEST(WaveReader, ReadsTheExtraSizeOfAnEighteenByteRecord) {
-    const FormatRecord format{.channels = 1, .bits = 16, .recordBytes = 18, .extraSize = 0x1234};
-    const WaveFile wave = readWaveBytes(waveFile(format, kStereoSamples));
-    ASSERT_TRUE(wave.loaded);
-    EXPECT_EQ(wave.format.extraSize, 0x1234);
-}
-
 TEST(WaveReader, SkipsOtherChunksWhereverTheyStand) {
     const FormatRecord format{.channels = 2};
     const Bytes fact = chunk("fact", Bytes{1, 2, 3, 4});
@@ -82,11 +75,13 @@ TEST(WaveReader, ReadsADataChunkThatComesBeforeTheFormat) {
     EXPECT_EQ(wave.samples, kStereoSamples);
 }
 
-TEST(WaveReader, KeepsNonPcmFormatsAsStored) {
-    const FormatRecord format{.tag = 2, .channels = 1, .bits = 4, .recordBytes = 18};
+TEST(WaveReader, KeepsNonPcmFormatsAndTheExtraSizeAsStored) {
+    const FormatRecord format{
+        .tag = 2, .channels = 1, .bits = 4, .recordBytes = 18, .extraSize = 0x1234};
     const WaveFile wave = readWaveBytes(waveFile(format, kOddSamples));
     ASSERT_TRUE(wave.loaded);
     EXPECT_EQ(wave.format.formatTag, 2);
+    EXPECT_EQ(wave.format.extraSize, 0x1234);
     EXPECT_EQ(wave.samples, kOddSamples);
 }
 
