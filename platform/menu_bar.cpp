@@ -445,6 +445,18 @@ void drawOverlayBeforeSwap(WindowRecord& record) {
     renderOverlay(ImGui::GetDrawData(), width, height);
 }
 
+void drawOverlayOnRenderer(WindowRecord& record, SDL_Renderer* renderer) {
+    const bool dialogOpen = state.activeDialog.dialog != nullptr;
+    if (menuBarHeightOf(record) == 0 && !dialogOpen) {
+        return;
+    }
+    if (!state.frameWaiting) {
+        buildFrame(record);
+    }
+    state.frameWaiting = false;
+    renderOverlayOnRenderer(ImGui::GetDrawData(), renderer);
+}
+
 void windowGraphicsChanged(WindowHandle) {
     forgetOverlayGraphics();
 }
