@@ -102,7 +102,9 @@ void drawMenus(bool& anyOpen) {
         ImGui::End();
         return;
     }
-    const std::string optionsLabel = withoutMnemonic(kOptionsMenu) + "##options";
+    // Built once: the bar is drawn every frame and a frame allocates nothing.
+    static const std::string optionsLabel = withoutMnemonic(kOptionsMenu) + "##options";
+    static const std::string helpLabel = withoutMnemonic(kHelpItem) + "##help";
     if (state.openOptionsByKey) {
         ImGui::OpenPopup(optionsLabel.c_str());
         state.openOptionsByKey = false;
@@ -116,7 +118,7 @@ void drawMenus(bool& anyOpen) {
         }
         ImGui::EndMenu();
     }
-    if (ImGui::MenuItem((withoutMnemonic(kHelpItem) + "##help").c_str())) {
+    if (ImGui::MenuItem(helpLabel.c_str())) {
         state.chosenCommand = kCommandHelp;
     }
     ImGui::EndMenuBar();
