@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "test_support.h"
 
 namespace {
@@ -204,6 +206,11 @@ const ReferenceCause kReferenceCauses[] = {
      kErrorHalNotDesktopWindowable},
     {"HalRefusesTheDesktopFormat", [](FakeAdapter&) {}, kErrorHalLacksDesktopFeatures},
 };
+
+// Test names and failure messages show the cause by its name.
+void PrintTo(const ReferenceCause& cause, std::ostream* out) {
+    *out << cause.name;
+}
 
 class ReferenceFallbackTest : public EnumerationTest,
                               public ::testing::WithParamInterface<ReferenceCause> {};
