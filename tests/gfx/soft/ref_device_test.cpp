@@ -95,6 +95,22 @@ float clipX(float pixels) {
     return pixels / (SoftwareDeviceAlone::kSide / 2.0f) - 1.0f;
 }
 
+// Enumeration offers REF only where a depth buffer can go with the desktop format, as the game
+// asks for one.
+TEST(SoftwareDeviceType, PassesTheDepthChecksEnumerationMakes) {
+    std::vector<std::unique_ptr<DeviceBackend>> backends;
+    backends.push_back(kolvane::soft::makeSoftwareDeviceBackend());
+    IDirect3D8* direct3D = createDirect3DWithBackends(std::move(backends));
+    ASSERT_NE(direct3D, nullptr);
+    EXPECT_EQ(direct3D->CheckDeviceFormat(0, D3DDEVTYPE_REF, D3DFMT_X8R8G8B8, D3DUSAGE_DEPTHSTENCIL,
+                                          D3DRTYPE_SURFACE, D3DFMT_D16),
+              D3D_OK);
+    EXPECT_EQ(direct3D->CheckDepthStencilMatch(0, D3DDEVTYPE_REF, D3DFMT_X8R8G8B8, D3DFMT_X8R8G8B8,
+                                               D3DFMT_D16),
+              D3D_OK);
+    EXPECT_EQ(direct3D->Release(), 0u);
+}
+
 TEST_F(SoftwareDeviceAlone, TransformedEdgesFallOnWholePixelCentres) {
     // Clip-space x = -1 is the centre of column 0, so a rectangle from there to screen x 10.25
     // covers columns 0..10 (OpenGL's centres, half a pixel further on, would give 0..9).
