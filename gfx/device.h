@@ -183,8 +183,9 @@ public:
 
     // -- State blocks -------------------------------------------------------------------------
 
-    // Starts recording: later Set* calls of render states, texture stage states and textures
-    // are recorded (and also take effect) until EndStateBlock.
+    // Starts recording: later SetRenderState, SetTextureStageState and SetTexture calls are
+    // recorded into the block instead of taking effect, until EndStateBlock. Other calls take
+    // effect as usual. D3DERR_INVALIDCALL while already recording.
     virtual HRESULT BeginStateBlock() = 0;
     // Stops recording; token receives a non-zero handle for the recorded states.
     virtual HRESULT EndStateBlock(DWORD* token) = 0;

@@ -1,0 +1,1480 @@
+#include "gfx/gl/gl_device.h"
+
+#include <epoxy/gl.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <string>
+
+#include "gfx/gl/gl_program.h"
+#include "gfx/math.h"
+#include "gfx/pipeline_state.h"
+#include "gfx/resource.h"
+#include "gfx/window.h"
+
+namespace {
+
+constexpr UINT largestBufferBytes = 256u << 20;
+
+// An OpenGL context and the window it lives on; resources keep it alive until they are gone.
+struct GlContext {
+    SDL_Window* window = nullptr;
+    bool ownWindow = false;
+    SDL_GLContext context = nullptr;
+
+    void makeCurrent() const {
+        if (SDL_GL_GetCurrentContext() != context) {
+            SDL_GL_MakeCurrent(window, context);
+        }
+    }
+    ~GlContext() {
+        if (context != nullptr) {
+            SDL_GL_DeleteContext(context);
+        }
+        if (ownWindow && window != nullptr) {
+            SDL_DestroyWindow(window);
+        }
+    }
+};
+
+using ContextRef = std::shared_ptr<GlContext>;
+
+std::shared_ptr<GlContext> makeContext(SDL_Window* window) {
+    auto context = std::make_shared<GlContext>();
+    if (window == nullptr) {
+        window =
+            SDL_CreateWindow("Kolvane offscreen", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
+                             16, 16, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+        if (window == nullptr) {
+            return nullptr;
+        }
+        context->ownWindow = true;
+    }
+    context->window = window;
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    context->context = SDL_GL_CreateContext(window);
+    if (context->context == nullptr) {
+        return nullptr;
+    }
+    context->makeCurrent();
+    if (epoxy_gl_version() < 33) {
+        return nullptr;
+    }
+    return context;
+}
+
+class GlTexture : public MemoryTexture {
+public:
+    GlTexture(ContextRef context, std::shared_ptr<ResourceTracker> tracker, UINT width, UINT height,
+              UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool)
+        : MemoryTexture(std::move(tracker), width, height, levels, usage, format, pool),
+          context_(std::move(context)) {}
+
+    // Binds the texture to the active unit, uploading the levels first if they changed.
+    void bind() {
+        if (name_ == 0) {
+            glGenTextures(1, &name_);
+        }
+        glBindTexture(GL_TEXTURE_2D, name_);
+        if (uploaded_ == version()) {
+            return;
+        }
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+        for (UINT i = 0; i < levelCount(); ++i) {
+            const PixelLevel& pixels = level(i);
+            const std::vector<std::uint32_t> argb = pixels.toArgb(format());
+            glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(i), GL_RGBA8,
+                         static_cast<GLsizei>(pixels.width), static_cast<GLsizei>(pixels.height), 0,
+                         GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, argb.data());
+        }
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(levelCount() - 1));
+        uploaded_ = version();
+    }
+
+protected:
+    ~GlTexture() override {
+        if (name_ != 0) {
+            context_->makeCurrent();
+            glDeleteTextures(1, &name_);
+        }
+    }
+
+private:
+    ContextRef context_;
+    GLuint name_ = 0;
+    std::uint64_t uploaded_ = 0;
+};
+
+// A buffer's OpenGL copy, uploaded again whenever the memory's version moves on.
+class GlBufferCopy {
+public:
+    explicit GlBufferCopy(ContextRef context) : context_(std::move(context)) {}
+    GlBufferCopy(const GlBufferCopy&) = delete;
+    GlBufferCopy& operator=(const GlBufferCopy&) = delete;
+    ~GlBufferCopy() {
+        if (name_ != 0) {
+            context_->makeCurrent();
+            glDeleteBuffers(1, &name_);
+        }
+    }
+    // Binds to target; true when the contents were uploaded just now.
+    bool bind(GLenum target, const LockableMemory& memory) {
+        if (name_ == 0) {
+            glGenBuffers(1, &name_);
+        }
+        glBindBuffer(target, name_);
+        if (uploaded_ == memory.version()) {
+            return false;
+        }
+        glBufferData(target, static_cast<GLsizeiptr>(memory.size()), memory.data(),
+                     GL_DYNAMIC_DRAW);
+        uploaded_ = memory.version();
+        return true;
+    }
+
+private:
+    ContextRef context_;
+    GLuint name_ = 0;
+    std::uint64_t uploaded_ = 0;
+};
+
+class GlVertexBuffer : public MemoryVertexBuffer {
+public:
+    GlVertexBuffer(ContextRef context, std::shared_ptr<ResourceTracker> tracker, UINT length,
+                   DWORD usage, DWORD fvf, D3DPOOL pool)
+        : MemoryVertexBuffer(std::move(tracker), length, usage, fvf, pool), copy_(context) {}
+    bool bind() { return copy_.bind(GL_ARRAY_BUFFER, memory()); }
+
+private:
+    GlBufferCopy copy_;
+};
+
+class GlIndexBuffer : public MemoryIndexBuffer {
+public:
+    GlIndexBuffer(ContextRef context, std::shared_ptr<ResourceTracker> tracker, UINT length,
+                  DWORD usage, D3DFORMAT format, D3DPOOL pool)
+        : MemoryIndexBuffer(std::move(tracker), length, usage, format, pool), copy_(context) {}
+    void bind() { copy_.bind(GL_ELEMENT_ARRAY_BUFFER, memory()); }
+
+private:
+    GlBufferCopy copy_;
+};
+
+// Where each part of a vertex lies, from its flexible vertex format.
+struct VertexLayout {
+    bool valid = false;
+    bool pretransformed = false;
+    int normal = -1, diffuse = -1, specular = -1, texCoord = -1;
+    UINT size = 0;
+};
+
+VertexLayout layoutOf(DWORD fvf) {
+    VertexLayout layout;
+    const DWORD position = fvf & D3DFVF_POSITION_MASK;
+    if (position != D3DFVF_XYZ && position != D3DFVF_XYZRHW) {
+        return layout;
+    }
+    layout.pretransformed = position == D3DFVF_XYZRHW;
+    UINT offset = layout.pretransformed ? 16 : 12;
+    if (fvf & D3DFVF_NORMAL) {
+        layout.normal = static_cast<int>(offset);
+        offset += 12;
+    }
+    if (fvf & D3DFVF_PSIZE) {
+        offset += 4;
+    }
+    if (fvf & D3DFVF_DIFFUSE) {
+        layout.diffuse = static_cast<int>(offset);
+        offset += 4;
+    }
+    if (fvf & D3DFVF_SPECULAR) {
+        layout.specular = static_cast<int>(offset);
+        offset += 4;
+    }
+    const UINT texCount = (fvf & D3DFVF_TEXCOUNT_MASK) >> D3DFVF_TEXCOUNT_SHIFT;
+    if (texCount > 0) {
+        layout.texCoord = static_cast<int>(offset);
+    }
+    offset += 8 * texCount;
+    layout.size = offset;
+    layout.valid = true;
+    return layout;
+}
+
+GLenum compareFunction(DWORD compare) {
+    static const GLenum functions[] = {GL_ALWAYS,  GL_NEVER,    GL_LESS,   GL_EQUAL, GL_LEQUAL,
+                                       GL_GREATER, GL_NOTEQUAL, GL_GEQUAL, GL_ALWAYS};
+    return compare <= D3DCMP_ALWAYS ? functions[compare] : GL_ALWAYS;
+}
+
+GLenum blendFactor(DWORD blend) {
+    switch (blend) {
+        case D3DBLEND_ZERO:
+            return GL_ZERO;
+        case D3DBLEND_ONE:
+            return GL_ONE;
+        case D3DBLEND_SRCCOLOR:
+            return GL_SRC_COLOR;
+        case D3DBLEND_INVSRCCOLOR:
+            return GL_ONE_MINUS_SRC_COLOR;
+        case D3DBLEND_SRCALPHA:
+            return GL_SRC_ALPHA;
+        case D3DBLEND_INVSRCALPHA:
+            return GL_ONE_MINUS_SRC_ALPHA;
+        case D3DBLEND_DESTALPHA:
+            return GL_DST_ALPHA;
+        case D3DBLEND_INVDESTALPHA:
+            return GL_ONE_MINUS_DST_ALPHA;
+        case D3DBLEND_DESTCOLOR:
+            return GL_DST_COLOR;
+        case D3DBLEND_INVDESTCOLOR:
+            return GL_ONE_MINUS_DST_COLOR;
+        case D3DBLEND_SRCALPHASAT:
+            return GL_SRC_ALPHA_SATURATE;
+        default:
+            return GL_ONE;
+    }
+}
+
+GLenum blendEquation(DWORD op) {
+    switch (op) {
+        case D3DBLENDOP_SUBTRACT:
+            return GL_FUNC_SUBTRACT;
+        case D3DBLENDOP_REVSUBTRACT:
+            return GL_FUNC_REVERSE_SUBTRACT;
+        case D3DBLENDOP_MIN:
+            return GL_MIN;
+        case D3DBLENDOP_MAX:
+            return GL_MAX;
+        default:
+            return GL_FUNC_ADD;
+    }
+}
+
+GLenum addressMode(DWORD address) {
+    switch (address) {
+        case D3DTADDRESS_MIRROR:
+            return GL_MIRRORED_REPEAT;
+        case D3DTADDRESS_CLAMP:
+            return GL_CLAMP_TO_EDGE;
+        case D3DTADDRESS_BORDER:
+            return GL_CLAMP_TO_BORDER;
+        default:
+            return GL_REPEAT;
+    }
+}
+
+GLenum minificationFilter(DWORD minFilter, DWORD mipFilter) {
+    const bool linear = minFilter != D3DTEXF_POINT && minFilter != D3DTEXF_NONE;
+    switch (mipFilter) {
+        case D3DTEXF_NONE:
+            return linear ? GL_LINEAR : GL_NEAREST;
+        case D3DTEXF_POINT:
+            return linear ? GL_LINEAR_MIPMAP_NEAREST : GL_NEAREST_MIPMAP_NEAREST;
+        default:
+            return linear ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR;
+    }
+}
+
+// Whether a back-buffer format has no alpha of its own (read back as opaque).
+bool opaqueFormat(D3DFORMAT format) {
+    return format != D3DFMT_A8R8G8B8;
+}
+
+bool supportedBackBufferFormat(D3DFORMAT format) {
+    switch (format) {
+        case D3DFMT_X8R8G8B8:
+        case D3DFMT_A8R8G8B8:
+        case D3DFMT_R5G6B5:
+        case D3DFMT_X1R5G5B5:
+        case D3DFMT_A1R5G5B5:
+            return true;
+        default:
+            return false;
+    }
+}
+
+GLenum depthStorageOf(D3DFORMAT format) {
+    switch (format) {
+        case D3DFMT_D16:
+        case D3DFMT_D16_LOCKABLE:
+            return GL_DEPTH_COMPONENT16;
+        case D3DFMT_D24X8:
+            return GL_DEPTH_COMPONENT24;
+        case D3DFMT_D32:
+            return GL_DEPTH_COMPONENT32;
+        case D3DFMT_D24S8:
+        case D3DFMT_D24X4S4:
+        case D3DFMT_D15S1:
+            return GL_DEPTH24_STENCIL8;
+        default:
+            return 0;
+    }
+}
+
+D3DCOLORVALUE colourOf(D3DCOLOR c) {
+    return {((c >> 16) & 0xFF) / 255.0f, ((c >> 8) & 0xFF) / 255.0f, (c & 0xFF) / 255.0f,
+            (c >> 24) / 255.0f};
+}
+
+// The inverse transpose of the upper 3 x 3 of m (row-vector convention), for normals.
+void normalMatrixOf(const D3DMATRIX& m, float out[9]) {
+    const double a = m.m[0][0], b = m.m[0][1], c = m.m[0][2];
+    const double d = m.m[1][0], e = m.m[1][1], f = m.m[1][2];
+    const double g = m.m[2][0], h = m.m[2][1], i = m.m[2][2];
+    const double det = a * (e * i - f * h) - b * (d * i - f * g) + c * (d * h - e * g);
+    if (std::fabs(det) < 1e-30) {
+        std::fill(out, out + 9, 0.0f);
+        return;
+    }
+    const double s = 1.0 / det;
+    // The cofactor matrix divided by the determinant is the inverse transpose.
+    const double cofactor[9] = {(e * i - f * h),  -(d * i - f * g), (d * h - e * g),
+                                -(b * i - c * h), (a * i - c * g),  -(a * h - b * g),
+                                (b * f - c * e),  -(a * f - c * d), (a * e - b * d)};
+    for (int k = 0; k < 9; ++k) {
+        out[k] = static_cast<float>(cofactor[k] * s);
+    }
+}
+
+D3DVECTOR directionInView(const D3DVECTOR& d, const D3DMATRIX& view) {
+    return {d.x * view.m[0][0] + d.y * view.m[1][0] + d.z * view.m[2][0],
+            d.x * view.m[0][1] + d.y * view.m[1][1] + d.z * view.m[2][1],
+            d.x * view.m[0][2] + d.y * view.m[1][2] + d.z * view.m[2][2]};
+}
+
+void uniformColour(GLint location, const D3DCOLORVALUE& c) {
+    glUniform4f(location, c.r, c.g, c.b, c.a);
+}
+
+// Which colour a lit vertex takes for one material colour: 0 material, 1 vertex diffuse,
+// 2 vertex specular.
+GLint colourSource(DWORD source, bool colourVertex, bool hasDiffuse, bool hasSpecular) {
+    if (!colourVertex) {
+        return 0;
+    }
+    if (source == D3DMCS_COLOR1 && hasDiffuse) {
+        return 1;
+    }
+    if (source == D3DMCS_COLOR2 && hasSpecular) {
+        return 2;
+    }
+    return 0;
+}
+
+class GlDevice final : public IDirect3DDevice8 {
+public:
+    GlDevice(ContextRef context, bool windowed, UINT adapter)
+        : context_(std::move(context)),
+          tracker_(std::make_shared<ResourceTracker>()),
+          adapter_(adapter),
+          watch_(context_->ownWindow ? nullptr : context_->window) {
+        (void)windowed;
+    }
+
+    bool initialise(D3DPRESENT_PARAMETERS* params);
+
+    // IGfxUnknown
+    ULONG AddRef() override { return ++references_; }
+    ULONG Release() override {
+        const ULONG left = --references_;
+        if (left == 0) {
+            delete this;
+        }
+        return left;
+    }
+
+    HRESULT TestCooperativeLevel() override;
+    HRESULT GetDeviceCaps(D3DCAPS8* caps) override;
+    HRESULT Reset(D3DPRESENT_PARAMETERS* params) override;
+    HRESULT Present(const RECT*, const RECT*, WindowHandle, const void*) override;
+    HRESULT GetBackBuffer(UINT index, D3DBACKBUFFER_TYPE type,
+                          IDirect3DSurface8** surface) override;
+    HRESULT CreateImageSurface(UINT width, UINT height, D3DFORMAT format,
+                               IDirect3DSurface8** surface) override;
+    HRESULT SetCursorProperties(UINT hotX, UINT hotY, IDirect3DSurface8* image) override;
+    void SetCursorPosition(INT x, INT y, DWORD flags) override;
+    BOOL ShowCursor(BOOL show) override;
+    HRESULT Clear(DWORD rectCount, const D3DRECT* rects, DWORD flags, D3DCOLOR colour, float z,
+                  DWORD stencil) override;
+    HRESULT BeginScene() override;
+    HRESULT EndScene() override;
+    HRESULT SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix) override;
+    HRESULT GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix) override;
+    HRESULT SetViewport(const D3DVIEWPORT8* viewport) override;
+    HRESULT GetViewport(D3DVIEWPORT8* viewport) override;
+    HRESULT SetMaterial(const D3DMATERIAL8* material) override;
+    HRESULT GetMaterial(D3DMATERIAL8* material) override;
+    HRESULT SetLight(DWORD index, const D3DLIGHT8* light) override;
+    HRESULT GetLight(DWORD index, D3DLIGHT8* light) override;
+    HRESULT LightEnable(DWORD index, BOOL enable) override;
+    HRESULT GetLightEnable(DWORD index, BOOL* enable) override;
+    HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override;
+    HRESULT GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) override;
+    HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override;
+    HRESULT GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD* value) override;
+    HRESULT SetTexture(DWORD stage, IDirect3DTexture8* texture) override;
+    HRESULT GetTexture(DWORD stage, IDirect3DTexture8** texture) override;
+    HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
+                          D3DPOOL pool, IDirect3DTexture8** texture) override;
+    HRESULT CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
+                               IDirect3DVertexBuffer8** buffer) override;
+    HRESULT CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                              IDirect3DIndexBuffer8** buffer) override;
+    HRESULT SetStreamSource(UINT stream, IDirect3DVertexBuffer8* buffer, UINT stride) override;
+    HRESULT SetIndices(IDirect3DIndexBuffer8* buffer, UINT baseVertex) override;
+    HRESULT SetVertexShader(DWORD fvf) override;
+    HRESULT GetVertexShader(DWORD* fvf) override;
+    HRESULT DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) override;
+    HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT vertexCount,
+                                 UINT startIndex, UINT primitiveCount) override;
+    HRESULT BeginStateBlock() override;
+    HRESULT EndStateBlock(DWORD* token) override;
+    HRESULT CaptureStateBlock(DWORD token) override;
+    HRESULT ApplyStateBlock(DWORD token) override;
+    HRESULT DeleteStateBlock(DWORD token) override;
+    HRESULT readPresentedFrame(FrameImage* image) override;
+    D3DDEVTYPE deviceType() const override { return D3DDEVTYPE_HAL; }
+
+private:
+    ~GlDevice() override;
+
+    HRESULT adoptParameters(D3DPRESENT_PARAMETERS* params);
+    bool buildTargets();
+    void deleteTargets();
+    void resetBindingsAndState();
+    void applyFixedState();
+    void uploadUniforms(const VertexLayout& layout);
+    HRESULT prepareDraw(UINT vertexLimit, VertexLayout* layout);
+    void bindVertexAttributes(const VertexLayout& layout);
+    std::vector<std::uint32_t> readPixels(GLuint framebuffer) const;
+    void updateSwapInterval();
+
+    ContextRef context_;  // first member: destroyed last
+    std::shared_ptr<ResourceTracker> tracker_;
+    UINT adapter_;
+    MinimiseWatch watch_;
+    ULONG references_ = 1;
+    D3DPRESENT_PARAMETERS params_{};
+    UINT width_ = 0, height_ = 0;
+    bool lost_ = false;
+    bool inScene_ = false;
+
+    PipelineState state_{};
+    Held<GlTexture> textures_[textureStageCount];
+    Held<GlVertexBuffer> stream_;
+    UINT stride_ = 0;
+    Held<GlIndexBuffer> indices_;
+    UINT baseVertex_ = 0;
+    StateBlockTable blocks_;
+
+    FixedFunctionProgram program_;
+    GLuint vertexArray_ = 0;
+    GLuint sampler_ = 0;
+    GLuint backFramebuffer_ = 0, backColour_ = 0, backDepth_ = 0;
+    GLuint shownFramebuffer_ = 0, shownColour_ = 0;
+    bool hasDepth_ = false;
+    bool framePresented_ = false;
+    int swapInterval_ = -1;
+    bool fixedStateDirty_ = true;
+    bool uniformsDirty_ = true;
+    bool attributesDirty_ = true;
+    DWORD boundLayoutFvf_ = 0;
+
+    SDL_Cursor* cursor_ = nullptr;
+    bool cursorShown_ = false;
+};
+
+bool GlDevice::initialise(D3DPRESENT_PARAMETERS* params) {
+    context_->makeCurrent();
+    if (!buildFixedFunctionProgram(&program_)) {
+        return false;
+    }
+    glGenVertexArrays(1, &vertexArray_);
+    glBindVertexArray(vertexArray_);
+    glGenSamplers(1, &sampler_);
+    glBindSampler(0, sampler_);
+    glUseProgram(program_.program);
+    glUniform1i(program_.uniforms.texture0, 0);
+    glEnable(GL_DEPTH_CLAMP);
+    glEnable(GL_CLIP_DISTANCE0);
+    glEnable(GL_CLIP_DISTANCE1);
+    if (FAILED(adoptParameters(params)) || !buildTargets()) {
+        return false;
+    }
+    resetBindingsAndState();
+    return glGetError() == GL_NO_ERROR;
+}
+
+GlDevice::~GlDevice() {
+    context_->makeCurrent();
+    blocks_.clear();
+    for (auto& texture : textures_) {
+        texture.reset(nullptr);
+    }
+    stream_.reset(nullptr);
+    indices_.reset(nullptr);
+    deleteTargets();
+    glDeleteSamplers(1, &sampler_);
+    glDeleteVertexArrays(1, &vertexArray_);
+    glDeleteProgram(program_.program);
+    if (cursor_ != nullptr) {
+        SDL_SetCursor(SDL_GetDefaultCursor());
+        SDL_FreeCursor(cursor_);
+    }
+}
+
+HRESULT GlDevice::adoptParameters(D3DPRESENT_PARAMETERS* params) {
+    if (params == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    D3DPRESENT_PARAMETERS adopted = *params;
+    SDL_Window* window = context_->ownWindow ? nullptr : context_->window;
+    if (adopted.BackBufferFormat == D3DFMT_UNKNOWN && adopted.Windowed) {
+        adopted.BackBufferFormat = D3DFMT_X8R8G8B8;
+    }
+    if (!supportedBackBufferFormat(adopted.BackBufferFormat) ||
+        (adopted.EnableAutoDepthStencil && depthStorageOf(adopted.AutoDepthStencilFormat) == 0) ||
+        (!adopted.Windowed && (adopted.BackBufferWidth == 0 || adopted.BackBufferHeight == 0))) {
+        return D3DERR_INVALIDCALL;
+    }
+    if (window != nullptr) {
+        const HRESULT mode = applyPresentationMode(window, adopted);
+        if (FAILED(mode)) {
+            return mode;
+        }
+    }
+    backBufferSize(window, adopted, &adopted.BackBufferWidth, &adopted.BackBufferHeight);
+    if (adopted.BackBufferWidth > openGlMaxTextureSide() ||
+        adopted.BackBufferHeight > openGlMaxTextureSide()) {
+        return D3DERR_INVALIDCALL;
+    }
+    adopted.BackBufferCount = std::max(1u, adopted.BackBufferCount);
+    params_ = adopted;
+    *params = adopted;
+    width_ = adopted.BackBufferWidth;
+    height_ = adopted.BackBufferHeight;
+    return D3D_OK;
+}
+
+bool GlDevice::buildTargets() {
+    deleteTargets();
+    const auto w = static_cast<GLsizei>(width_), h = static_cast<GLsizei>(height_);
+    glGenRenderbuffers(1, &backColour_);
+    glBindRenderbuffer(GL_RENDERBUFFER, backColour_);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, w, h);
+    glGenFramebuffers(1, &backFramebuffer_);
+    glBindFramebuffer(GL_FRAMEBUFFER, backFramebuffer_);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, backColour_);
+    hasDepth_ = params_.EnableAutoDepthStencil != 0;
+    if (hasDepth_) {
+        const GLenum storage = depthStorageOf(params_.AutoDepthStencilFormat);
+        glGenRenderbuffers(1, &backDepth_);
+        glBindRenderbuffer(GL_RENDERBUFFER, backDepth_);
+        glRenderbufferStorage(GL_RENDERBUFFER, storage, w, h);
+        glFramebufferRenderbuffer(
+            GL_FRAMEBUFFER,
+            storage == GL_DEPTH24_STENCIL8 ? GL_DEPTH_STENCIL_ATTACHMENT : GL_DEPTH_ATTACHMENT,
+            GL_RENDERBUFFER, backDepth_);
+    }
+    const bool backComplete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    glGenRenderbuffers(1, &shownColour_);
+    glBindRenderbuffer(GL_RENDERBUFFER, shownColour_);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, w, h);
+    glGenFramebuffers(1, &shownFramebuffer_);
+    glBindFramebuffer(GL_FRAMEBUFFER, shownFramebuffer_);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, shownColour_);
+    const bool shownComplete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    glBindFramebuffer(GL_FRAMEBUFFER, backFramebuffer_);
+    glClearColor(0, 0, 0, 0);
+    glClearDepth(1.0);
+    glClear(GL_COLOR_BUFFER_BIT | (hasDepth_ ? GL_DEPTH_BUFFER_BIT : 0));
+    framePresented_ = false;
+    return backComplete && shownComplete;
+}
+
+void GlDevice::deleteTargets() {
+    glDeleteFramebuffers(1, &backFramebuffer_);
+    glDeleteFramebuffers(1, &shownFramebuffer_);
+    glDeleteRenderbuffers(1, &backColour_);
+    glDeleteRenderbuffers(1, &backDepth_);
+    glDeleteRenderbuffers(1, &shownColour_);
+    backFramebuffer_ = shownFramebuffer_ = backColour_ = backDepth_ = shownColour_ = 0;
+}
+
+void GlDevice::resetBindingsAndState() {
+    blocks_.clear();
+    for (auto& texture : textures_) {
+        texture.reset(nullptr);
+    }
+    stream_.reset(nullptr);
+    indices_.reset(nullptr);
+    stride_ = 0;
+    baseVertex_ = 0;
+    setDefaultPipelineState(&state_, width_, height_);
+    inScene_ = false;
+    fixedStateDirty_ = uniformsDirty_ = attributesDirty_ = true;
+}
+
+HRESULT GlDevice::TestCooperativeLevel() {
+    if (!params_.Windowed && watch_.minimised()) {
+        lost_ = true;
+        return D3DERR_DEVICELOST;
+    }
+    return lost_ ? D3DERR_DEVICENOTRESET : D3D_OK;
+}
+
+HRESULT GlDevice::GetDeviceCaps(D3DCAPS8* caps) {
+    if (caps == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    *caps = fixedFunctionCaps(D3DDEVTYPE_HAL, adapter_, openGlMaxTextureSide());
+    return D3D_OK;
+}
+
+HRESULT GlDevice::Reset(D3DPRESENT_PARAMETERS* params) {
+    if (params == nullptr || tracker_->liveDefaultPool() > 0) {
+        return D3DERR_INVALIDCALL;
+    }
+    context_->makeCurrent();
+    const D3DPRESENT_PARAMETERS previous = params_;
+    const HRESULT adopted = adoptParameters(params);
+    if (FAILED(adopted)) {
+        params_ = previous;
+        return adopted;
+    }
+    if (!buildTargets()) {
+        return D3DERR_DRIVERINTERNALERROR;
+    }
+    resetBindingsAndState();
+    lost_ = false;
+    return D3D_OK;
+}
+
+void GlDevice::updateSwapInterval() {
+    const int wanted =
+        presentWait() && params_.FullScreen_PresentationInterval != D3DPRESENT_INTERVAL_IMMEDIATE
+            ? 1
+            : 0;
+    if (wanted != swapInterval_) {
+        SDL_GL_SetSwapInterval(wanted);
+        swapInterval_ = wanted;
+    }
+}
+
+HRESULT GlDevice::Present(const RECT*, const RECT*, WindowHandle, const void*) {
+    if (TestCooperativeLevel() != D3D_OK) {
+        return D3DERR_DEVICELOST;
+    }
+    context_->makeCurrent();
+    const auto w = static_cast<GLint>(width_), h = static_cast<GLint>(height_);
+    glDisable(GL_SCISSOR_TEST);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, backFramebuffer_);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, shownFramebuffer_);
+    glBlitFramebuffer(0, 0, w, h, 0, 0, w, h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    framePresented_ = true;
+    if (!context_->ownWindow) {
+        int drawableWidth = 0, drawableHeight = 0;
+        SDL_GL_GetDrawableSize(context_->window, &drawableWidth, &drawableHeight);
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+        glBlitFramebuffer(0, 0, w, h, 0, drawableHeight, drawableWidth, 0, GL_COLOR_BUFFER_BIT,
+                          drawableWidth == w && drawableHeight == h ? GL_NEAREST : GL_LINEAR);
+        updateSwapInterval();
+        SDL_GL_SwapWindow(context_->window);
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, backFramebuffer_);
+    return D3D_OK;
+}
+
+std::vector<std::uint32_t> GlDevice::readPixels(GLuint framebuffer) const {
+    std::vector<std::uint32_t> pixels(std::size_t{width_} * height_);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glReadPixels(0, 0, static_cast<GLsizei>(width_), static_cast<GLsizei>(height_), GL_BGRA,
+                 GL_UNSIGNED_INT_8_8_8_8_REV, pixels.data());
+    glBindFramebuffer(GL_FRAMEBUFFER, backFramebuffer_);
+    if (opaqueFormat(params_.BackBufferFormat)) {
+        for (std::uint32_t& pixel : pixels) {
+            pixel |= 0xFF000000u;
+        }
+    }
+    return pixels;
+}
+
+HRESULT GlDevice::readPresentedFrame(FrameImage* image) {
+    if (image == nullptr || !framePresented_) {
+        return D3DERR_INVALIDCALL;
+    }
+    context_->makeCurrent();
+    image->width = width_;
+    image->height = height_;
+    image->pixels = readPixels(shownFramebuffer_);
+    return D3D_OK;
+}
+
+HRESULT GlDevice::GetBackBuffer(UINT index, D3DBACKBUFFER_TYPE type, IDirect3DSurface8** surface) {
+    if (surface == nullptr || index != 0 || type != D3DBACKBUFFER_TYPE_MONO) {
+        return D3DERR_INVALIDCALL;
+    }
+    context_->makeCurrent();
+    auto* copy = new MemorySurface(tracker_, width_, height_, params_.BackBufferFormat,
+                                   D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT);
+    if (bytesPerTexel(params_.BackBufferFormat) != 0) {
+        const std::vector<std::uint32_t> pixels = readPixels(backFramebuffer_);
+        PixelLevel& level = copy->pixels();
+        for (UINT y = 0; y < height_; ++y) {
+            for (UINT x = 0; x < width_; ++x) {
+                writeTexel(params_.BackBufferFormat,
+                           level.bytes.data() + std::size_t{y} * level.pitch, x,
+                           pixels[std::size_t{y} * width_ + x]);
+            }
+        }
+    }
+    *surface = copy;
+    return D3D_OK;
+}
+
+HRESULT GlDevice::CreateImageSurface(UINT width, UINT height, D3DFORMAT format,
+                                     IDirect3DSurface8** surface) {
+    if (surface == nullptr || width == 0 || height == 0 || width > openGlMaxTextureSide() ||
+        height > openGlMaxTextureSide() || !isStoredColourFormat(format)) {
+        return D3DERR_INVALIDCALL;
+    }
+    *surface = new MemorySurface(tracker_, width, height, format, 0, D3DPOOL_SYSTEMMEM);
+    return D3D_OK;
+}
+
+HRESULT GlDevice::SetCursorProperties(UINT hotX, UINT hotY, IDirect3DSurface8* image) {
+    auto* surface = dynamic_cast<MemorySurface*>(image);
+    if (surface == nullptr || surface->format() != D3DFMT_A8R8G8B8) {
+        return D3DERR_INVALIDCALL;
+    }
+    PixelLevel& pixels = surface->pixels();
+    if (hotX >= pixels.width || hotY >= pixels.height) {
+        return D3DERR_INVALIDCALL;
+    }
+    SDL_Surface* picture = SDL_CreateRGBSurfaceWithFormatFrom(
+        pixels.bytes.data(), static_cast<int>(pixels.width), static_cast<int>(pixels.height), 32,
+        static_cast<int>(pixels.pitch), SDL_PIXELFORMAT_ARGB8888);
+    if (picture == nullptr) {
+        return E_OUTOFMEMORY;
+    }
+    SDL_Cursor* cursor =
+        SDL_CreateColorCursor(picture, static_cast<int>(hotX), static_cast<int>(hotY));
+    SDL_FreeSurface(picture);
+    // A video driver without cursors (offscreen) simply shows none.
+    if (cursor != nullptr) {
+        if (cursorShown_) {
+            SDL_SetCursor(cursor);
+        }
+        if (cursor_ != nullptr) {
+            SDL_FreeCursor(cursor_);
+        }
+        cursor_ = cursor;
+    }
+    return D3D_OK;
+}
+
+void GlDevice::SetCursorPosition(INT, INT, DWORD) {
+    // The window system draws the cursor where the mouse is.
+}
+
+BOOL GlDevice::ShowCursor(BOOL show) {
+    const BOOL previous = cursorShown_ ? TRUE : FALSE;
+    cursorShown_ = show != FALSE;
+    if (cursor_ != nullptr) {
+        SDL_SetCursor(cursorShown_ ? cursor_ : SDL_GetDefaultCursor());
+    }
+    if (cursorShown_) {
+        SDL_ShowCursor(SDL_ENABLE);
+    }
+    return previous;
+}
+
+HRESULT GlDevice::Clear(DWORD rectCount, const D3DRECT* rects, DWORD flags, D3DCOLOR colour,
+                        float z, DWORD stencil) {
+    if ((rectCount > 0 && rects == nullptr) ||
+        ((flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) != 0 && !hasDepth_)) {
+        return D3DERR_INVALIDCALL;
+    }
+    context_->makeCurrent();
+    glBindFramebuffer(GL_FRAMEBUFFER, backFramebuffer_);
+    const D3DCOLORVALUE c = colourOf(colour);
+    glClearColor(c.r, c.g, c.b, c.a);
+    glClearDepth(std::clamp(z, 0.0f, 1.0f));
+    glClearStencil(static_cast<GLint>(stencil));
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glDepthMask(GL_TRUE);
+    GLbitfield bits = 0;
+    bits |= (flags & D3DCLEAR_TARGET) ? GL_COLOR_BUFFER_BIT : 0;
+    bits |= (flags & D3DCLEAR_ZBUFFER) ? GL_DEPTH_BUFFER_BIT : 0;
+    bits |= (flags & D3DCLEAR_STENCIL) ? GL_STENCIL_BUFFER_BIT : 0;
+    const D3DVIEWPORT8& vp = state_.viewport;
+    const D3DRECT whole{static_cast<LONG>(vp.X), static_cast<LONG>(vp.Y),
+                        static_cast<LONG>(vp.X + vp.Width), static_cast<LONG>(vp.Y + vp.Height)};
+    glEnable(GL_SCISSOR_TEST);
+    const DWORD count = rectCount == 0 ? 1 : rectCount;
+    for (DWORD i = 0; i < count; ++i) {
+        const D3DRECT& r = rectCount == 0 ? whole : rects[i];
+        const LONG left = std::max(r.x1, whole.x1), right = std::min(r.x2, whole.x2);
+        const LONG top = std::max(r.y1, whole.y1), bottom = std::min(r.y2, whole.y2);
+        if (left >= right || top >= bottom) {
+            continue;
+        }
+        glScissor(left, top, right - left, bottom - top);
+        glClear(bits);
+    }
+    glDisable(GL_SCISSOR_TEST);
+    fixedStateDirty_ = true;
+    return D3D_OK;
+}
+
+HRESULT GlDevice::BeginScene() {
+    if (inScene_) {
+        return D3DERR_INVALIDCALL;
+    }
+    inScene_ = true;
+    return D3D_OK;
+}
+
+HRESULT GlDevice::EndScene() {
+    if (!inScene_) {
+        return D3DERR_INVALIDCALL;
+    }
+    inScene_ = false;
+    return D3D_OK;
+}
+
+HRESULT GlDevice::SetTransform(D3DTRANSFORMSTATETYPE type, const D3DMATRIX* matrix) {
+    if (matrix == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    switch (type) {
+        case D3DTS_WORLD:
+            state_.world = *matrix;
+            break;
+        case D3DTS_VIEW:
+            state_.view = *matrix;
+            break;
+        case D3DTS_PROJECTION:
+            state_.projection = *matrix;
+            break;
+        default:
+            return D3D_OK;  // texture transforms are not drawn
+    }
+    uniformsDirty_ = true;
+    return D3D_OK;
+}
+
+HRESULT GlDevice::GetTransform(D3DTRANSFORMSTATETYPE type, D3DMATRIX* matrix) {
+    if (matrix == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    switch (type) {
+        case D3DTS_WORLD:
+            *matrix = state_.world;
+            return D3D_OK;
+        case D3DTS_VIEW:
+            *matrix = state_.view;
+            return D3D_OK;
+        case D3DTS_PROJECTION:
+            *matrix = state_.projection;
+            return D3D_OK;
+        default:
+            return D3DERR_INVALIDCALL;
+    }
+}
+
+HRESULT GlDevice::SetViewport(const D3DVIEWPORT8* viewport) {
+    if (viewport == nullptr || viewport->Width == 0 || viewport->Height == 0 ||
+        viewport->X + viewport->Width > width_ || viewport->Y + viewport->Height > height_ ||
+        viewport->MinZ < 0.0f || viewport->MaxZ > 1.0f || viewport->MinZ > viewport->MaxZ) {
+        return D3DERR_INVALIDCALL;
+    }
+    state_.viewport = *viewport;
+    fixedStateDirty_ = uniformsDirty_ = true;
+    return D3D_OK;
+}
+
+HRESULT GlDevice::GetViewport(D3DVIEWPORT8* viewport) {
+    if (viewport == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    *viewport = state_.viewport;
+    return D3D_OK;
+}
+
+HRESULT GlDevice::SetMaterial(const D3DMATERIAL8* material) {
+    if (material == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    state_.material = *material;
+    uniformsDirty_ = true;
+    return D3D_OK;
+}
+
+HRESULT GlDevice::GetMaterial(D3DMATERIAL8* material) {
+    if (material == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    *material = state_.material;
+    return D3D_OK;
+}
+
+HRESULT GlDevice::SetLight(DWORD index, const D3DLIGHT8* light) {
+    if (light == nullptr || light->Type < D3DLIGHT_POINT || light->Type > D3DLIGHT_DIRECTIONAL) {
+        return D3DERR_INVALIDCALL;
+    }
+    state_.lights[index] = *light;
+    uniformsDirty_ = true;
+    return D3D_OK;
+}
+
+HRESULT GlDevice::GetLight(DWORD index, D3DLIGHT8* light) {
+    const auto found = state_.lights.find(index);
+    if (light == nullptr || found == state_.lights.end()) {
+        return D3DERR_INVALIDCALL;
+    }
+    *light = found->second;
+    return D3D_OK;
+}
+
+HRESULT GlDevice::LightEnable(DWORD index, BOOL enable) {
+    state_.lightEnabled[index] = enable != FALSE;
+    uniformsDirty_ = true;
+    return D3D_OK;
+}
+
+HRESULT GlDevice::GetLightEnable(DWORD index, BOOL* enable) {
+    if (enable == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    const auto found = state_.lightEnabled.find(index);
+    *enable = found != state_.lightEnabled.end() && found->second ? TRUE : FALSE;
+    return D3D_OK;
+}
+
+HRESULT GlDevice::SetRenderState(D3DRENDERSTATETYPE state, DWORD value) {
+    if (state >= renderStateCount) {
+        return D3DERR_INVALIDCALL;
+    }
+    if (StateBlock* block = blocks_.recording()) {
+        block->recordRenderState(state, value);
+        return D3D_OK;
+    }
+    state_.renderStates[state] = value;
+    fixedStateDirty_ = uniformsDirty_ = true;
+    return D3D_OK;
+}
+
+HRESULT GlDevice::GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) {
+    if (value == nullptr || state >= renderStateCount) {
+        return D3DERR_INVALIDCALL;
+    }
+    *value = state_.renderStates[state];
+    return D3D_OK;
+}
+
+HRESULT GlDevice::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) {
+    if (stage >= textureStageCount || type >= textureStageStateCount) {
+        return D3DERR_INVALIDCALL;
+    }
+    if (StateBlock* block = blocks_.recording()) {
+        block->recordStageState(stage, type, value);
+        return D3D_OK;
+    }
+    state_.stageStates[stage][type] = value;
+    fixedStateDirty_ = uniformsDirty_ = true;
+    return D3D_OK;
+}
+
+HRESULT GlDevice::GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD* value) {
+    if (value == nullptr || stage >= textureStageCount || type >= textureStageStateCount) {
+        return D3DERR_INVALIDCALL;
+    }
+    *value = state_.stageStates[stage][type];
+    return D3D_OK;
+}
+
+HRESULT GlDevice::SetTexture(DWORD stage, IDirect3DTexture8* texture) {
+    auto* ours = dynamic_cast<GlTexture*>(texture);
+    if (stage >= textureStageCount || (texture != nullptr && ours == nullptr)) {
+        return D3DERR_INVALIDCALL;
+    }
+    if (StateBlock* block = blocks_.recording()) {
+        block->recordTexture(stage, texture);
+        return D3D_OK;
+    }
+    textures_[stage].reset(ours);
+    uniformsDirty_ = true;
+    return D3D_OK;
+}
+
+HRESULT GlDevice::GetTexture(DWORD stage, IDirect3DTexture8** texture) {
+    if (texture == nullptr || stage >= textureStageCount) {
+        return D3DERR_INVALIDCALL;
+    }
+    *texture = textures_[stage].get();
+    if (*texture != nullptr) {
+        (*texture)->AddRef();
+    }
+    return D3D_OK;
+}
+
+HRESULT GlDevice::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
+                                D3DPOOL pool, IDirect3DTexture8** texture) {
+    if (texture == nullptr || pool > D3DPOOL_SYSTEMMEM ||
+        (usage & (D3DUSAGE_RENDERTARGET | D3DUSAGE_DEPTHSTENCIL)) != 0 ||
+        !MemoryTexture::isValid(width, height, levels, format, openGlMaxTextureSide())) {
+        return D3DERR_INVALIDCALL;
+    }
+    *texture = new GlTexture(context_, tracker_, width, height, levels, usage, format, pool);
+    return D3D_OK;
+}
+
+HRESULT GlDevice::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
+                                     IDirect3DVertexBuffer8** buffer) {
+    if (buffer == nullptr || length == 0 || pool > D3DPOOL_SYSTEMMEM) {
+        return D3DERR_INVALIDCALL;
+    }
+    if (length > largestBufferBytes) {
+        return D3DERR_OUTOFVIDEOMEMORY;
+    }
+    *buffer = new GlVertexBuffer(context_, tracker_, length, usage, fvf, pool);
+    return D3D_OK;
+}
+
+HRESULT GlDevice::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                                    IDirect3DIndexBuffer8** buffer) {
+    if (buffer == nullptr || length == 0 || pool > D3DPOOL_SYSTEMMEM ||
+        (format != D3DFMT_INDEX16 && format != D3DFMT_INDEX32)) {
+        return D3DERR_INVALIDCALL;
+    }
+    if (length > largestBufferBytes) {
+        return D3DERR_OUTOFVIDEOMEMORY;
+    }
+    *buffer = new GlIndexBuffer(context_, tracker_, length, usage, format, pool);
+    return D3D_OK;
+}
+
+HRESULT GlDevice::SetStreamSource(UINT stream, IDirect3DVertexBuffer8* buffer, UINT stride) {
+    auto* ours = dynamic_cast<GlVertexBuffer*>(buffer);
+    if (stream != 0 || (buffer != nullptr && (ours == nullptr || stride == 0))) {
+        return D3DERR_INVALIDCALL;
+    }
+    stream_.reset(ours);
+    stride_ = stride;
+    attributesDirty_ = true;
+    return D3D_OK;
+}
+
+HRESULT GlDevice::SetIndices(IDirect3DIndexBuffer8* buffer, UINT baseVertex) {
+    auto* ours = dynamic_cast<GlIndexBuffer*>(buffer);
+    if (buffer != nullptr && ours == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    indices_.reset(ours);
+    baseVertex_ = baseVertex;
+    return D3D_OK;
+}
+
+HRESULT GlDevice::SetVertexShader(DWORD fvf) {
+    if (!layoutOf(fvf).valid) {
+        return D3DERR_INVALIDCALL;
+    }
+    state_.fvf = fvf;
+    attributesDirty_ = uniformsDirty_ = true;
+    return D3D_OK;
+}
+
+HRESULT GlDevice::GetVertexShader(DWORD* fvf) {
+    if (fvf == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    *fvf = state_.fvf;
+    return D3D_OK;
+}
+
+void GlDevice::applyFixedState() {
+    const DWORD* rs = state_.renderStates;
+    const D3DVIEWPORT8& vp = state_.viewport;
+    glViewport(static_cast<GLint>(vp.X), static_cast<GLint>(vp.Y), static_cast<GLsizei>(vp.Width),
+               static_cast<GLsizei>(vp.Height));
+    glDepthRange(vp.MinZ, vp.MaxZ);
+    if (rs[D3DRS_ZENABLE] != D3DZB_FALSE && hasDepth_) {
+        glEnable(GL_DEPTH_TEST);
+    } else {
+        glDisable(GL_DEPTH_TEST);
+    }
+    glDepthFunc(compareFunction(rs[D3DRS_ZFUNC]));
+    glDepthMask(rs[D3DRS_ZWRITEENABLE] ? GL_TRUE : GL_FALSE);
+    if (rs[D3DRS_ALPHABLENDENABLE]) {
+        glEnable(GL_BLEND);
+    } else {
+        glDisable(GL_BLEND);
+    }
+    glBlendFunc(blendFactor(rs[D3DRS_SRCBLEND]), blendFactor(rs[D3DRS_DESTBLEND]));
+    glBlendEquation(blendEquation(rs[D3DRS_BLENDOP]));
+    if (rs[D3DRS_CULLMODE] == D3DCULL_CW || rs[D3DRS_CULLMODE] == D3DCULL_CCW) {
+        glEnable(GL_CULL_FACE);
+        glCullFace(GL_BACK);
+        // The picture is stored upside down (top row first), which mirrors the winding: a
+        // triangle clockwise on screen is counter-clockwise in OpenGL's window coordinates.
+        glFrontFace(rs[D3DRS_CULLMODE] == D3DCULL_CCW ? GL_CCW : GL_CW);
+    } else {
+        glDisable(GL_CULL_FACE);
+    }
+    const DWORD fill = rs[D3DRS_FILLMODE];
+    glPolygonMode(GL_FRONT_AND_BACK, fill == D3DFILL_POINT       ? GL_POINT
+                                     : fill == D3DFILL_WIREFRAME ? GL_LINE
+                                                                 : GL_FILL);
+    const DWORD writes = rs[D3DRS_COLORWRITEENABLE];
+    glColorMask((writes & 1) != 0, (writes & 2) != 0, (writes & 4) != 0, (writes & 8) != 0);
+    const DWORD* ts = state_.stageStates[0];
+    glSamplerParameteri(sampler_, GL_TEXTURE_MAG_FILTER,
+                        ts[D3DTSS_MAGFILTER] == D3DTEXF_POINT ? GL_NEAREST : GL_LINEAR);
+    glSamplerParameteri(sampler_, GL_TEXTURE_MIN_FILTER,
+                        minificationFilter(ts[D3DTSS_MINFILTER], ts[D3DTSS_MIPFILTER]));
+    glSamplerParameteri(sampler_, GL_TEXTURE_WRAP_S, addressMode(ts[D3DTSS_ADDRESSU]));
+    glSamplerParameteri(sampler_, GL_TEXTURE_WRAP_T, addressMode(ts[D3DTSS_ADDRESSV]));
+    const D3DCOLORVALUE border = colourOf(ts[D3DTSS_BORDERCOLOR]);
+    const float borderColour[4] = {border.r, border.g, border.b, border.a};
+    glSamplerParameterfv(sampler_, GL_TEXTURE_BORDER_COLOR, borderColour);
+    fixedStateDirty_ = false;
+}
+
+void GlDevice::uploadUniforms(const VertexLayout& layout) {
+    const FixedFunctionUniforms& u = program_.uniforms;
+    const DWORD* rs = state_.renderStates;
+    const DWORD* ts = state_.stageStates[0];
+    const D3DVIEWPORT8& vp = state_.viewport;
+    glUniform1i(u.pretransformed, layout.pretransformed ? 1 : 0);
+    glUniform4f(u.viewportRect, static_cast<float>(vp.X), static_cast<float>(vp.Y),
+                static_cast<float>(vp.Width), static_cast<float>(vp.Height));
+    D3DXMATRIX worldView;
+    const D3DXMATRIX world(state_.world), view(state_.view);
+    D3DXMatrixMultiply(&worldView, &world, &view);
+    glUniformMatrix4fv(u.worldView, 1, GL_FALSE, &worldView.m[0][0]);
+    glUniformMatrix4fv(u.projection, 1, GL_FALSE, &state_.projection.m[0][0]);
+    float normalMatrix[9];
+    normalMatrixOf(worldView, normalMatrix);
+    glUniformMatrix3fv(u.normalMatrix, 1, GL_FALSE, normalMatrix);
+    glUniform1i(u.lighting, rs[D3DRS_LIGHTING] ? 1 : 0);
+    glUniform1i(u.normalizeNormals, rs[D3DRS_NORMALIZENORMALS] ? 1 : 0);
+    glUniform1i(u.localViewer, rs[D3DRS_LOCALVIEWER] ? 1 : 0);
+    const std::vector<D3DLIGHT8> lights = enabledLights(state_);
+    float directions[maxActiveLights * 3] = {}, diffuse[maxActiveLights * 4] = {},
+                                       specular[maxActiveLights * 4] = {},
+                                       ambient[maxActiveLights * 4] = {};
+    for (std::size_t i = 0; i < lights.size(); ++i) {
+        const D3DVECTOR d = directionInView(lights[i].Direction, state_.view);
+        directions[i * 3] = d.x;
+        directions[i * 3 + 1] = d.y;
+        directions[i * 3 + 2] = d.z;
+        std::memcpy(diffuse + i * 4, &lights[i].Diffuse, 16);
+        std::memcpy(specular + i * 4, &lights[i].Specular, 16);
+        std::memcpy(ambient + i * 4, &lights[i].Ambient, 16);
+    }
+    const auto count = static_cast<GLsizei>(lights.size());
+    glUniform1i(u.lightCount, count);
+    glUniform3fv(u.lightDirection, maxActiveLights, directions);
+    glUniform4fv(u.lightDiffuse, maxActiveLights, diffuse);
+    glUniform4fv(u.lightSpecular, maxActiveLights, specular);
+    glUniform4fv(u.lightAmbient, maxActiveLights, ambient);
+    const D3DMATERIAL8& m = state_.material;
+    uniformColour(u.materialDiffuse, m.Diffuse);
+    uniformColour(u.materialAmbient, m.Ambient);
+    uniformColour(u.materialSpecular, m.Specular);
+    uniformColour(u.materialEmissive, m.Emissive);
+    glUniform1f(u.materialPower, m.Power);
+    uniformColour(u.globalAmbient, colourOf(rs[D3DRS_AMBIENT]));
+    const bool colourVertex = rs[D3DRS_COLORVERTEX] != 0;
+    const bool hasDiffuse = layout.diffuse >= 0, hasSpecular = layout.specular >= 0;
+    glUniform1i(u.diffuseSource, colourSource(rs[D3DRS_DIFFUSEMATERIALSOURCE], colourVertex,
+                                              hasDiffuse, hasSpecular));
+    glUniform1i(u.ambientSource, colourSource(rs[D3DRS_AMBIENTMATERIALSOURCE], colourVertex,
+                                              hasDiffuse, hasSpecular));
+    glUniform1i(u.specularSource, colourSource(rs[D3DRS_SPECULARMATERIALSOURCE], colourVertex,
+                                               hasDiffuse, hasSpecular));
+    glUniform1i(u.emissiveSource, colourSource(rs[D3DRS_EMISSIVEMATERIALSOURCE], colourVertex,
+                                               hasDiffuse, hasSpecular));
+    glUniform1i(u.hasTexture, textures_[0].get() != nullptr ? 1 : 0);
+    glUniform1i(u.colorOp, static_cast<GLint>(ts[D3DTSS_COLOROP]));
+    glUniform1i(u.colorArg1, static_cast<GLint>(ts[D3DTSS_COLORARG1]));
+    glUniform1i(u.colorArg2, static_cast<GLint>(ts[D3DTSS_COLORARG2]));
+    glUniform1i(u.alphaOp, static_cast<GLint>(ts[D3DTSS_ALPHAOP]));
+    glUniform1i(u.alphaArg1, static_cast<GLint>(ts[D3DTSS_ALPHAARG1]));
+    glUniform1i(u.alphaArg2, static_cast<GLint>(ts[D3DTSS_ALPHAARG2]));
+    uniformColour(u.textureFactor, colourOf(rs[D3DRS_TEXTUREFACTOR]));
+    glUniform1i(u.specularEnable, rs[D3DRS_SPECULARENABLE] ? 1 : 0);
+    glUniform1i(u.alphaTest, rs[D3DRS_ALPHATESTENABLE] ? 1 : 0);
+    glUniform1i(u.alphaFunc, static_cast<GLint>(rs[D3DRS_ALPHAFUNC]));
+    glUniform1i(u.alphaRef, static_cast<GLint>(rs[D3DRS_ALPHAREF] & 0xFF));
+    uniformsDirty_ = false;
+}
+
+void GlDevice::bindVertexAttributes(const VertexLayout& layout) {
+    const auto stride = static_cast<GLsizei>(stride_);
+    const auto at = [](int offset) {
+        return reinterpret_cast<const void*>(static_cast<std::uintptr_t>(offset));
+    };
+    glEnableVertexAttribArray(attributePosition);
+    glVertexAttribPointer(attributePosition, layout.pretransformed ? 4 : 3, GL_FLOAT, GL_FALSE,
+                          stride, at(0));
+    const auto attribute = [&](GLuint slot, int offset, GLint size, GLenum type, GLboolean norm,
+                               float x, float y, float z, float w) {
+        if (offset >= 0) {
+            glEnableVertexAttribArray(slot);
+            glVertexAttribPointer(slot, size, type, norm, stride, at(offset));
+        } else {
+            glDisableVertexAttribArray(slot);
+            glVertexAttrib4f(slot, x, y, z, w);
+        }
+    };
+    attribute(attributeNormal, layout.normal, 3, GL_FLOAT, GL_FALSE, 0, 0, 0, 0);
+    attribute(attributeDiffuse, layout.diffuse, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, 1, 1, 1, 1);
+    attribute(attributeSpecular, layout.specular, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, 0, 0, 0, 0);
+    attribute(attributeTexCoord, layout.texCoord, 2, GL_FLOAT, GL_FALSE, 0, 0, 0, 0);
+    attributesDirty_ = false;
+    boundLayoutFvf_ = state_.fvf;
+}
+
+HRESULT GlDevice::prepareDraw(UINT vertexLimit, VertexLayout* layout) {
+    if (!inScene_ || stream_.get() == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    *layout = layoutOf(state_.fvf);
+    const std::size_t size = stream_.get()->memory().size();
+    if (!layout->valid || layout->size > stride_ || vertexLimit == 0 ||
+        (std::size_t{vertexLimit} - 1) * stride_ + layout->size > size) {
+        return D3DERR_INVALIDCALL;
+    }
+    context_->makeCurrent();
+    glBindFramebuffer(GL_FRAMEBUFFER, backFramebuffer_);
+    if (fixedStateDirty_) {
+        applyFixedState();
+    }
+    if (GlTexture* texture = textures_[0].get()) {
+        glActiveTexture(GL_TEXTURE0);
+        texture->bind();
+    }
+    if (uniformsDirty_) {
+        uploadUniforms(*layout);
+    }
+    stream_.get()->bind();
+    if (attributesDirty_ || boundLayoutFvf_ != state_.fvf) {
+        bindVertexAttributes(*layout);
+    }
+    return D3D_OK;
+}
+
+struct PrimitiveShape {
+    GLenum mode;
+    UINT indexCount;
+};
+
+bool shapeOf(D3DPRIMITIVETYPE type, UINT primitiveCount, PrimitiveShape* shape) {
+    switch (type) {
+        case D3DPT_POINTLIST:
+            *shape = {GL_POINTS, primitiveCount};
+            return true;
+        case D3DPT_LINELIST:
+            *shape = {GL_LINES, primitiveCount * 2};
+            return true;
+        case D3DPT_LINESTRIP:
+            *shape = {GL_LINE_STRIP, primitiveCount + 1};
+            return true;
+        case D3DPT_TRIANGLELIST:
+            *shape = {GL_TRIANGLES, primitiveCount * 3};
+            return true;
+        case D3DPT_TRIANGLESTRIP:
+            *shape = {GL_TRIANGLE_STRIP, primitiveCount + 2};
+            return true;
+        case D3DPT_TRIANGLEFAN:
+            *shape = {GL_TRIANGLE_FAN, primitiveCount + 2};
+            return true;
+        default:
+            return false;
+    }
+}
+
+HRESULT GlDevice::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) {
+    PrimitiveShape shape{};
+    if (!shapeOf(type, primitiveCount, &shape) || primitiveCount > 0x00FFFFFF) {
+        return D3DERR_INVALIDCALL;
+    }
+    if (primitiveCount == 0) {
+        return inScene_ ? D3D_OK : D3DERR_INVALIDCALL;
+    }
+    VertexLayout layout;
+    const HRESULT ready = prepareDraw(startVertex + shape.indexCount, &layout);
+    if (FAILED(ready)) {
+        return ready;
+    }
+    glDrawArrays(shape.mode, static_cast<GLint>(startVertex),
+                 static_cast<GLsizei>(shape.indexCount));
+    return D3D_OK;
+}
+
+HRESULT GlDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT /*minIndex*/,
+                                       UINT /*vertexCount*/, UINT startIndex, UINT primitiveCount) {
+    PrimitiveShape shape{};
+    GlIndexBuffer* indices = indices_.get();
+    if (!shapeOf(type, primitiveCount, &shape) || primitiveCount > 0x00FFFFFF ||
+        indices == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    if (primitiveCount == 0) {
+        return inScene_ ? D3D_OK : D3DERR_INVALIDCALL;
+    }
+    const std::size_t available = indices->memory().size() / indices->indexSize();
+    if (std::size_t{startIndex} + shape.indexCount > available) {
+        return D3DERR_INVALIDCALL;
+    }
+    // Every index must name a vertex the stream holds; the largest decides.
+    UINT largest = 0;
+    for (UINT i = 0; i < shape.indexCount; ++i) {
+        largest = std::max(largest, indices->indexAt(startIndex + i));
+    }
+    VertexLayout layout;
+    const HRESULT ready = prepareDraw(baseVertex_ + largest + 1, &layout);
+    if (FAILED(ready)) {
+        return ready;
+    }
+    indices->bind();
+    const std::size_t offset = std::size_t{startIndex} * indices->indexSize();
+    glDrawElementsBaseVertex(
+        shape.mode, static_cast<GLsizei>(shape.indexCount),
+        indices->format() == D3DFMT_INDEX32 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
+        reinterpret_cast<const void*>(offset), static_cast<GLint>(baseVertex_));
+    return D3D_OK;
+}
+
+HRESULT GlDevice::BeginStateBlock() {
+    return blocks_.begin();
+}
+HRESULT GlDevice::EndStateBlock(DWORD* token) {
+    return blocks_.end(token);
+}
+HRESULT GlDevice::CaptureStateBlock(DWORD token) {
+    return blocks_.capture(token, *this);
+}
+HRESULT GlDevice::ApplyStateBlock(DWORD token) {
+    return blocks_.apply(token, *this);
+}
+HRESULT GlDevice::DeleteStateBlock(DWORD token) {
+    return blocks_.remove(token);
+}
+
+// -- Probing the driver once -------------------------------------------------------------------
+
+struct OpenGlFacts {
+    bool available = false;
+    UINT maxTextureSide = 0;
+    std::string renderer;
+};
+
+// Probed the first time it is asked for while SDL's video runs; unknown (unavailable) before.
+const OpenGlFacts& openGlFacts() {
+    static const OpenGlFacts unknown;
+    if (SDL_WasInit(SDL_INIT_VIDEO) == 0) {
+        return unknown;
+    }
+    static const OpenGlFacts facts = [] {
+        OpenGlFacts found;
+        SDL_GLContext previous = SDL_GL_GetCurrentContext();
+        SDL_Window* previousWindow = SDL_GL_GetCurrentWindow();
+        {
+            const std::shared_ptr<GlContext> probe = makeContext(nullptr);
+            if (probe) {
+                GLint side = 0;
+                glGetIntegerv(GL_MAX_TEXTURE_SIZE, &side);
+                found.available = side > 0;
+                found.maxTextureSide = static_cast<UINT>(std::min(side, 8192));
+                const auto* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+                found.renderer = renderer != nullptr ? renderer : "";
+            }
+        }
+        if (previous != nullptr) {
+            SDL_GL_MakeCurrent(previousWindow, previous);
+        }
+        return found;
+    }();
+    return facts;
+}
+
+class OpenGlBackend final : public DeviceBackend {
+public:
+    D3DDEVTYPE deviceType() const override { return D3DDEVTYPE_HAL; }
+    bool available() override { return openGlAvailable(); }
+    void getCaps(UINT adapter, D3DCAPS8* caps) override {
+        *caps = fixedFunctionCaps(D3DDEVTYPE_HAL, adapter, openGlMaxTextureSide());
+    }
+    bool supportsDisplayFormat(D3DFORMAT displayFormat, D3DFORMAT backBufferFormat,
+                               bool windowed) override {
+        if (!supportedBackBufferFormat(displayFormat) && displayFormat != D3DFMT_UNKNOWN) {
+            return false;
+        }
+        return backBufferFormat == D3DFMT_UNKNOWN || supportedBackBufferFormat(backBufferFormat) ||
+               (windowed && backBufferFormat == displayFormat);
+    }
+    bool supportsResourceFormat(DWORD usage, D3DRESOURCETYPE resourceType,
+                                D3DFORMAT checkFormat) override {
+        if (usage & D3DUSAGE_DEPTHSTENCIL) {
+            return checkFormat == D3DFMT_D16 || checkFormat == D3DFMT_D24X8 ||
+                   checkFormat == D3DFMT_D24S8 || checkFormat == D3DFMT_D32;
+        }
+        if (resourceType == D3DRTYPE_TEXTURE || resourceType == D3DRTYPE_SURFACE) {
+            return isStoredColourFormat(checkFormat);
+        }
+        return resourceType == D3DRTYPE_VERTEXBUFFER || resourceType == D3DRTYPE_INDEXBUFFER;
+    }
+    HRESULT createDevice(UINT adapter, WindowHandle window, DWORD /*behaviorFlags*/,
+                         D3DPRESENT_PARAMETERS* params, IDirect3DDevice8** device) override {
+        return createOpenGlDevice(adapter, window, params, device);
+    }
+};
+
+}  // namespace
+
+bool openGlAvailable() {
+    return openGlFacts().available;
+}
+UINT openGlMaxTextureSide() {
+    return openGlFacts().maxTextureSide;
+}
+const char* openGlRenderer() {
+    return openGlFacts().renderer.c_str();
+}
+
+HRESULT createOpenGlDevice(UINT adapter, WindowHandle window, D3DPRESENT_PARAMETERS* params,
+                           IDirect3DDevice8** device) {
+    if (params == nullptr || device == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    if (!openGlAvailable()) {
+        return D3DERR_NOTAVAILABLE;
+    }
+    if (window == nullptr && !params->Windowed) {
+        return D3DERR_INVALIDCALL;
+    }
+    std::shared_ptr<GlContext> context = makeContext(sdlWindowOf(window));
+    if (!context) {
+        return D3DERR_NOTAVAILABLE;
+    }
+    auto* created = new GlDevice(std::move(context), params->Windowed != 0, adapter);
+    if (!created->initialise(params)) {
+        created->Release();
+        return D3DERR_NOTAVAILABLE;
+    }
+    *device = created;
+    return D3D_OK;
+}
+
+std::unique_ptr<DeviceBackend> makeOpenGlBackend() {
+    return std::make_unique<OpenGlBackend>();
+}

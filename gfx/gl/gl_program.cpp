@@ -1,0 +1,247 @@
+#include "gfx/gl/gl_program.h"
+
+namespace {
+
+const char* const vertexSource = R"(#version 330 core
+layout(location = 0) in vec4 inPosition;
+layout(location = 1) in vec3 inNormal;
+layout(location = 2) in vec4 inDiffuse;
+layout(location = 3) in vec4 inSpecular;
+layout(location = 4) in vec2 inTexCoord;
+
+uniform bool pretransformed;
+uniform vec4 viewportRect;  // left, top, width, height in pixels
+uniform mat4 worldView;
+uniform mat4 projection;
+uniform mat3 normalMatrix;
+uniform bool lighting;
+uniform bool normalizeNormals;
+uniform bool localViewer;
+uniform int lightCount;
+uniform vec3 lightDirection[8];  // in view space, the way the light shines
+uniform vec4 lightDiffuse[8];
+uniform vec4 lightSpecular[8];
+uniform vec4 lightAmbient[8];
+uniform vec4 materialDiffuse;
+uniform vec4 materialAmbient;
+uniform vec4 materialSpecular;
+uniform vec4 materialEmissive;
+uniform float materialPower;
+uniform vec4 globalAmbient;
+uniform int diffuseSource;  // 0 material, 1 vertex diffuse, 2 vertex specular
+uniform int ambientSource;
+uniform int specularSource;
+uniform int emissiveSource;
+
+out vec4 vDiffuse;
+out vec4 vSpecular;
+out vec2 vTexCoord;
+
+vec4 colourFrom(int source, vec4 material) {
+    if (source == 1) return inDiffuse;
+    if (source == 2) return inSpecular;
+    return material;
+}
+
+void light(vec3 position) {
+    vec4 diffuse = colourFrom(diffuseSource, materialDiffuse);
+    vec4 ambient = colourFrom(ambientSource, materialAmbient);
+    vec4 specular = colourFrom(specularSource, materialSpecular);
+    vec4 emissive = colourFrom(emissiveSource, materialEmissive);
+    vec3 normal = normalMatrix * inNormal;
+    if (normalizeNormals && dot(normal, normal) > 0.0) normal = normalize(normal);
+    vec3 toViewer = localViewer ? -normalize(position) : vec3(0.0, 0.0, -1.0);
+    vec3 ambientSum = globalAmbient.rgb;
+    vec3 diffuseSum = vec3(0.0);
+    vec3 specularSum = vec3(0.0);
+    for (int i = 0; i < lightCount; ++i) {
+        vec3 toLight = -normalize(lightDirection[i]);
+        ambientSum += lightAmbient[i].rgb;
+        float facing = dot(normal, toLight);
+        if (facing > 0.0) {
+            diffuseSum += lightDiffuse[i].rgb * facing;
+            float highlight = max(dot(normal, normalize(toLight + toViewer)), 0.0);
+            specularSum += lightSpecular[i].rgb * pow(highlight, materialPower);
+        }
+    }
+    vec3 colour = emissive.rgb + ambient.rgb * ambientSum + diffuse.rgb * diffuseSum;
+    vDiffuse = vec4(clamp(colour, 0.0, 1.0), clamp(diffuse.a, 0.0, 1.0));
+    vSpecular = vec4(clamp(specular.rgb * specularSum, 0.0, 1.0), 0.0);
+}
+
+// The back buffer is stored top row first, so y is flipped on the way out: OpenGL's fill rule
+// then includes top and left edges, as the game's screen quads expect.
+void main() {
+    vTexCoord = inTexCoord;
+    if (pretransformed) {
+        float w = inPosition.w > 0.0 ? 1.0 / inPosition.w : 1.0;
+        vec2 ndc = vec2(((inPosition.x + 0.5) - viewportRect.x) / viewportRect.z * 2.0 - 1.0,
+                        1.0 - ((inPosition.y + 0.5) - viewportRect.y) / viewportRect.w * 2.0);
+        float depth = clamp(inPosition.z, 0.0, 1.0);
+        gl_Position = vec4(ndc.x * w, -ndc.y * w, (2.0 * depth - 1.0) * w, w);
+        gl_ClipDistance[0] = 1.0;
+        gl_ClipDistance[1] = 1.0;
+        vDiffuse = inDiffuse;
+        vSpecular = inSpecular;
+        return;
+    }
+    vec4 viewPosition = worldView * vec4(inPosition.xyz, 1.0);
+    vec4 clip = projection * viewPosition;
+    gl_ClipDistance[0] = clip.z;                          // near plane
+    gl_ClipDistance[1] = clip.w * (1.0 + 1e-5) - clip.z;  // far plane, keeping what lies on it
+    gl_Position = vec4(clip.x, -clip.y, 2.0 * clip.z - clip.w, clip.w);
+    if (lighting) {
+        light(viewPosition.xyz);
+    } else {
+        vDiffuse = inDiffuse;
+        vSpecular = inSpecular;
+    }
+}
+)";
+
+const char* const fragmentSource = R"(#version 330 core
+in vec4 vDiffuse;
+in vec4 vSpecular;
+in vec2 vTexCoord;
+
+uniform sampler2D texture0;
+uniform bool hasTexture;
+uniform int colorOp;
+uniform int colorArg1;
+uniform int colorArg2;
+uniform int alphaOp;
+uniform int alphaArg1;
+uniform int alphaArg2;
+uniform vec4 textureFactor;
+uniform bool specularEnable;
+uniform bool alphaTest;
+uniform int alphaFunc;
+uniform int alphaRef;
+
+out vec4 fragColour;
+
+vec4 argument(int choice, vec4 texel) {
+    int source = choice & 15;
+    vec4 value = vDiffuse;  // diffuse, and current at the first stage
+    if (source == 2) value = texel;
+    else if (source == 3) value = textureFactor;
+    else if (source == 4) value = vSpecular;
+    if ((choice & 16) != 0) value = vec4(1.0) - value;
+    if ((choice & 32) != 0) value = vec4(value.a);
+    return value;
+}
+
+vec4 combine(int op, vec4 a, vec4 b) {
+    if (op == 2) return a;
+    if (op == 3) return b;
+    if (op == 4) return a * b;
+    if (op == 5) return clamp(2.0 * a * b, 0.0, 1.0);
+    if (op == 6) return clamp(4.0 * a * b, 0.0, 1.0);
+    if (op == 7) return clamp(a + b, 0.0, 1.0);
+    if (op == 8) return clamp(a + b - 0.5, 0.0, 1.0);
+    if (op == 10) return clamp(a - b, 0.0, 1.0);
+    return a * b;
+}
+
+bool passes(int func, int value, int reference) {
+    if (func == 1) return false;
+    if (func == 2) return value < reference;
+    if (func == 3) return value == reference;
+    if (func == 4) return value <= reference;
+    if (func == 5) return value > reference;
+    if (func == 6) return value != reference;
+    if (func == 7) return value >= reference;
+    return true;
+}
+
+void main() {
+    vec4 texel = hasTexture ? texture(texture0, vTexCoord) : vec4(1.0);
+    vec4 colour = vDiffuse;
+    if (colorOp != 1) {
+        colour.rgb = combine(colorOp, argument(colorArg1, texel), argument(colorArg2, texel)).rgb;
+        if (alphaOp != 1) {
+            colour.a = combine(alphaOp, argument(alphaArg1, texel), argument(alphaArg2, texel)).a;
+        }
+    }
+    if (specularEnable) colour.rgb = clamp(colour.rgb + vSpecular.rgb, 0.0, 1.0);
+    if (alphaTest && !passes(alphaFunc, int(floor(colour.a * 255.0 + 0.5)), alphaRef)) discard;
+    fragColour = colour;
+}
+)";
+
+GLuint compile(GLenum kind, const char* source) {
+    const GLuint shader = glCreateShader(kind);
+    glShaderSource(shader, 1, &source, nullptr);
+    glCompileShader(shader);
+    GLint compiled = GL_FALSE;
+    glGetShaderiv(shader, GL_COMPILE_STATUS, &compiled);
+    if (compiled != GL_TRUE) {
+        glDeleteShader(shader);
+        return 0;
+    }
+    return shader;
+}
+
+}  // namespace
+
+bool buildFixedFunctionProgram(FixedFunctionProgram* out) {
+    const GLuint vertex = compile(GL_VERTEX_SHADER, vertexSource);
+    const GLuint fragment = compile(GL_FRAGMENT_SHADER, fragmentSource);
+    if (vertex == 0 || fragment == 0) {
+        glDeleteShader(vertex);
+        glDeleteShader(fragment);
+        return false;
+    }
+    const GLuint program = glCreateProgram();
+    glAttachShader(program, vertex);
+    glAttachShader(program, fragment);
+    glLinkProgram(program);
+    glDeleteShader(vertex);
+    glDeleteShader(fragment);
+    GLint linked = GL_FALSE;
+    glGetProgramiv(program, GL_LINK_STATUS, &linked);
+    if (linked != GL_TRUE) {
+        glDeleteProgram(program);
+        return false;
+    }
+    FixedFunctionUniforms& u = out->uniforms;
+    const auto at = [program](const char* name) { return glGetUniformLocation(program, name); };
+    u.pretransformed = at("pretransformed");
+    u.viewportRect = at("viewportRect");
+    u.worldView = at("worldView");
+    u.projection = at("projection");
+    u.normalMatrix = at("normalMatrix");
+    u.lighting = at("lighting");
+    u.normalizeNormals = at("normalizeNormals");
+    u.localViewer = at("localViewer");
+    u.lightCount = at("lightCount");
+    u.lightDirection = at("lightDirection");
+    u.lightDiffuse = at("lightDiffuse");
+    u.lightSpecular = at("lightSpecular");
+    u.lightAmbient = at("lightAmbient");
+    u.materialDiffuse = at("materialDiffuse");
+    u.materialAmbient = at("materialAmbient");
+    u.materialSpecular = at("materialSpecular");
+    u.materialEmissive = at("materialEmissive");
+    u.materialPower = at("materialPower");
+    u.globalAmbient = at("globalAmbient");
+    u.diffuseSource = at("diffuseSource");
+    u.ambientSource = at("ambientSource");
+    u.specularSource = at("specularSource");
+    u.emissiveSource = at("emissiveSource");
+    u.texture0 = at("texture0");
+    u.hasTexture = at("hasTexture");
+    u.colorOp = at("colorOp");
+    u.colorArg1 = at("colorArg1");
+    u.colorArg2 = at("colorArg2");
+    u.alphaOp = at("alphaOp");
+    u.alphaArg1 = at("alphaArg1");
+    u.alphaArg2 = at("alphaArg2");
+    u.textureFactor = at("textureFactor");
+    u.specularEnable = at("specularEnable");
+    u.alphaTest = at("alphaTest");
+    u.alphaFunc = at("alphaFunc");
+    u.alphaRef = at("alphaRef");
+    out->program = program;
+    return true;
+}

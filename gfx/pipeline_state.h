@@ -1,0 +1,98 @@
+// The fixed-function state a device keeps, with its default values, and the state blocks
+// recorded from it. Shared by the device implementations so that they agree on defaults.
+//
+// What the devices draw with this state (both implement the same rules):
+// - Vertices with D3DFVF_XYZ go through world, view and projection (row vectors). Normals go
+//   through the inverse transpose of world x view and are renormalised only when
+//   D3DRS_NORMALIZENORMALS is set. The near plane clips; geometry on the far plane stays
+//   (a small tolerance keeps it), geometry beyond it is clipped.
+// - Vertices with D3DFVF_XYZRHW give x, y in render-target pixels (pixel centres at whole
+//   numbers), z depth clamped to 0..1, rhw = 1 / w; they are never lit.
+// - Lighting (D3DRS_LIGHTING, XYZ vertices only), directional lights: colour = emissive +
+//   ambient x (D3DRS_AMBIENT + sum of light ambients) + sum of light diffuse x diffuse x
+//   max(0, N.L), clamped to 0..1, alpha = diffuse alpha; specular = sum of light specular x
+//   specular x (N.H)^power where N.L > 0 (H from the camera direction). The four colour
+//   sources follow D3DRS_*MATERIALSOURCE when D3DRS_COLORVERTEX is set and the vertex has
+//   that colour, else the material. Unlit vertices use their diffuse colour (white when
+//   absent) and specular colour (black when absent).
+// - Texture stage 0 combines with its colour and alpha operation and arguments; a stage with
+//   no texture reads opaque white for D3DTA_TEXTURE. Stage 1 and later are not drawn.
+// - Specular is added after texturing when D3DRS_SPECULARENABLE is set; then the alpha test
+//   (alpha x 255 against D3DRS_ALPHAREF), the depth test, blending and colour writes.
+// - Front faces are clockwise on screen; D3DCULL_CCW (the default) drops counter-clockwise
+//   triangles, D3DCULL_CW clockwise ones.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <utility>
+
+#include "gfx/device.h"
+
+struct PipelineState {
+    DWORD renderStates[renderStateCount];
+    DWORD stageStates[textureStageCount][textureStageStateCount];
+    D3DMATRIX world;
+    D3DMATRIX view;
+    D3DMATRIX projection;
+    D3DVIEWPORT8 viewport;
+    D3DMATERIAL8 material;
+    std::map<DWORD, D3DLIGHT8> lights;  // set lights by index
+    std::map<DWORD, bool> lightEnabled;
+    DWORD fvf;
+};
+
+// The state of a new or reset device whose back buffer is width x height.
+void setDefaultPipelineState(PipelineState* state, UINT width, UINT height);
+
+// The light a device uses for an index that was enabled without being set: white, directional,
+// shining along +z.
+D3DLIGHT8 defaultLight();
+
+// The enabled lights in index order, at most maxActiveLights.
+std::vector<D3DLIGHT8> enabledLights(const PipelineState& state);
+
+// The capabilities both device types report: the fixed-function subset above, hardware
+// transform and lighting, rendering into a window, textures up to maxTextureSide.
+D3DCAPS8 fixedFunctionCaps(D3DDEVTYPE type, UINT adapter, UINT maxTextureSide);
+
+// Recorded states of one block; textures are held by reference.
+class StateBlock {
+public:
+    StateBlock() = default;
+    StateBlock(const StateBlock&) = delete;
+    StateBlock& operator=(const StateBlock&) = delete;
+    ~StateBlock();
+
+    void recordRenderState(D3DRENDERSTATETYPE state, DWORD value);
+    void recordStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value);
+    void recordTexture(DWORD stage, IDirect3DTexture8* texture);
+    // Replaces every recorded value by the device's current one.
+    void capture(IDirect3DDevice8& device);
+    // Sets every recorded value on the device.
+    void apply(IDirect3DDevice8& device) const;
+
+private:
+    std::map<D3DRENDERSTATETYPE, DWORD> renderStates_;
+    std::map<std::pair<DWORD, D3DTEXTURESTAGESTATETYPE>, DWORD> stageStates_;
+    std::map<DWORD, IDirect3DTexture8*> textures_;
+};
+
+// The state blocks of one device and the recording in progress, if any.
+class StateBlockTable {
+public:
+    HRESULT begin();
+    HRESULT end(DWORD* token);
+    HRESULT capture(DWORD token, IDirect3DDevice8& device);
+    HRESULT apply(DWORD token, IDirect3DDevice8& device);
+    HRESULT remove(DWORD token);
+    // Deletes every block and any recording (device reset or release).
+    void clear();
+    // The block being recorded, or null.
+    StateBlock* recording() const { return recording_.get(); }
+
+private:
+    std::map<DWORD, std::unique_ptr<StateBlock>> blocks_;
+    std::unique_ptr<StateBlock> recording_;
+    DWORD nextToken_ = 1;
+};

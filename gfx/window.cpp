@@ -1,0 +1,123 @@
+#include "gfx/window.h"
+
+#include <algorithm>
+
+D3DFORMAT formatOfSdlPixelFormat(Uint32 pixelFormat) {
+    switch (pixelFormat) {
+        case SDL_PIXELFORMAT_RGB888:
+        case SDL_PIXELFORMAT_BGR888:
+            return D3DFMT_X8R8G8B8;
+        case SDL_PIXELFORMAT_ARGB8888:
+        case SDL_PIXELFORMAT_RGBA8888:
+        case SDL_PIXELFORMAT_ABGR8888:
+        case SDL_PIXELFORMAT_BGRA8888:
+            return D3DFMT_A8R8G8B8;
+        case SDL_PIXELFORMAT_RGB24:
+        case SDL_PIXELFORMAT_BGR24:
+            return D3DFMT_R8G8B8;
+        case SDL_PIXELFORMAT_RGB565:
+        case SDL_PIXELFORMAT_BGR565:
+            return D3DFMT_R5G6B5;
+        case SDL_PIXELFORMAT_RGB555:
+        case SDL_PIXELFORMAT_BGR555:
+            return D3DFMT_X1R5G5B5;
+        case SDL_PIXELFORMAT_ARGB1555:
+            return D3DFMT_A1R5G5B5;
+        default:
+            return D3DFMT_UNKNOWN;
+    }
+}
+
+Uint32 sdlPixelFormatOf(D3DFORMAT format) {
+    switch (format) {
+        case D3DFMT_A8R8G8B8:
+            return SDL_PIXELFORMAT_ARGB8888;
+        case D3DFMT_R8G8B8:
+            return SDL_PIXELFORMAT_RGB24;
+        case D3DFMT_R5G6B5:
+            return SDL_PIXELFORMAT_RGB565;
+        case D3DFMT_X1R5G5B5:
+            return SDL_PIXELFORMAT_RGB555;
+        case D3DFMT_A1R5G5B5:
+            return SDL_PIXELFORMAT_ARGB1555;
+        default:
+            return SDL_PIXELFORMAT_RGB888;
+    }
+}
+
+HRESULT applyPresentationMode(SDL_Window* window, const D3DPRESENT_PARAMETERS& params) {
+    if (window == nullptr) {
+        return D3D_OK;
+    }
+    const bool fullScreen = (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) != 0;
+    if (params.Windowed) {
+        if (fullScreen && SDL_SetWindowFullscreen(window, 0) != 0) {
+            return D3DERR_NOTAVAILABLE;
+        }
+        return D3D_OK;
+    }
+    SDL_DisplayMode mode{};
+    mode.format = sdlPixelFormatOf(params.BackBufferFormat);
+    mode.w = static_cast<int>(params.BackBufferWidth);
+    mode.h = static_cast<int>(params.BackBufferHeight);
+    mode.refresh_rate = static_cast<int>(params.FullScreen_RefreshRateInHz);
+    if (SDL_SetWindowDisplayMode(window, &mode) != 0 ||
+        SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN) != 0) {
+        return D3DERR_NOTAVAILABLE;
+    }
+    return D3D_OK;
+}
+
+void backBufferSize(SDL_Window* window, const D3DPRESENT_PARAMETERS& params, UINT* width,
+                    UINT* height) {
+    int drawableWidth = 1, drawableHeight = 1;
+    if (window != nullptr && (params.BackBufferWidth == 0 || params.BackBufferHeight == 0)) {
+        SDL_GL_GetDrawableSize(window, &drawableWidth, &drawableHeight);
+        if ((SDL_GetWindowFlags(window) & SDL_WINDOW_OPENGL) == 0) {
+            SDL_GetWindowSize(window, &drawableWidth, &drawableHeight);
+        }
+    }
+    *width = params.BackBufferWidth != 0 ? params.BackBufferWidth
+                                         : static_cast<UINT>(std::max(1, drawableWidth));
+    *height = params.BackBufferHeight != 0 ? params.BackBufferHeight
+                                           : static_cast<UINT>(std::max(1, drawableHeight));
+}
+
+MinimiseWatch::MinimiseWatch(SDL_Window* window)
+    : window_(window), windowId_(window != nullptr ? SDL_GetWindowID(window) : 0) {
+    if (window_ != nullptr) {
+        SDL_AddEventWatch(&MinimiseWatch::onEvent, this);
+    }
+}
+
+MinimiseWatch::~MinimiseWatch() {
+    if (window_ != nullptr) {
+        SDL_DelEventWatch(&MinimiseWatch::onEvent, this);
+    }
+}
+
+bool MinimiseWatch::minimised() const {
+    if (window_ == nullptr) {
+        return false;
+    }
+    return minimised_ || (SDL_GetWindowFlags(window_) & SDL_WINDOW_MINIMIZED) != 0;
+}
+
+int MinimiseWatch::onEvent(void* self, SDL_Event* event) {
+    auto* watch = static_cast<MinimiseWatch*>(self);
+    if (event->type != SDL_WINDOWEVENT || event->window.windowID != watch->windowId_) {
+        return 0;
+    }
+    switch (event->window.event) {
+        case SDL_WINDOWEVENT_MINIMIZED:
+            watch->minimised_ = true;
+            break;
+        case SDL_WINDOWEVENT_RESTORED:
+        case SDL_WINDOWEVENT_MAXIMIZED:
+            watch->minimised_ = false;
+            break;
+        default:
+            break;
+    }
+    return 0;
+}

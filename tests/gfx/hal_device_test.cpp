@@ -1,0 +1,102 @@
+// The conformance suite on the OpenGL device, and what only a device with a window shows.
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include "gfx/device.h"
+#include "gfx/window.h"
+#include "tests/gfx/conformance/device_conformance.h"
+
+namespace {
+
+IDirect3DDevice8* createOpenGlForTest(UINT width, UINT height) {
+    IDirect3D8* direct3D = Direct3DCreate8(D3D_SDK_VERSION);
+    if (direct3D == nullptr) {
+        return nullptr;
+    }
+    D3DPRESENT_PARAMETERS params = offscreenTestParameters(width, height);
+    IDirect3DDevice8* device = nullptr;
+    direct3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
+                           D3DCREATE_HARDWARE_VERTEXPROCESSING, &params, &device);
+    direct3D->Release();
+    return device;
+}
+
+INSTANTIATE_TEST_SUITE_P(HAL, DeviceConformance,
+                         testing::Values(DeviceFactory{"HAL", &createOpenGlForTest}),
+                         deviceFactoryName);
+
+void sendWindowEvent(SDL_Window* window, Uint8 what) {
+    SDL_Event event{};
+    event.type = SDL_WINDOWEVENT;
+    event.window.windowID = SDL_GetWindowID(window);
+    event.window.event = what;
+    SDL_PushEvent(&event);
+    SDL_FlushEvent(SDL_WINDOWEVENT);
+}
+
+class WindowedOpenGlDevice : public testing::Test {
+protected:
+    void SetUp() override {
+        direct3D = Direct3DCreate8(D3D_SDK_VERSION);
+        ASSERT_NE(direct3D, nullptr);
+        window = SDL_CreateWindow("device test", 0, 0, 80, 60, SDL_WINDOW_OPENGL);
+        ASSERT_NE(window, nullptr);
+    }
+    void TearDown() override {
+        if (device != nullptr) {
+            EXPECT_EQ(device->Release(), 0u);
+        }
+        SDL_DestroyWindow(window);
+        EXPECT_EQ(direct3D->Release(), 0u);
+    }
+    HRESULT create(BOOL windowed) {
+        params = offscreenTestParameters(windowed ? 0 : 640, windowed ? 0 : 480);
+        params.Windowed = windowed;
+        params.hDeviceWindow = windowHandleOf(window);
+        return direct3D->CreateDevice(0, D3DDEVTYPE_HAL, windowHandleOf(window),
+                                      D3DCREATE_HARDWARE_VERTEXPROCESSING, &params, &device);
+    }
+
+    IDirect3D8* direct3D = nullptr;
+    SDL_Window* window = nullptr;
+    IDirect3DDevice8* device = nullptr;
+    D3DPRESENT_PARAMETERS params{};
+};
+
+TEST_F(WindowedOpenGlDevice, WindowedBackBufferTakesTheClientSize) {
+    ASSERT_EQ(create(TRUE), D3D_OK);
+    EXPECT_EQ(params.BackBufferWidth, 80u);
+    EXPECT_EQ(params.BackBufferHeight, 60u);
+    EXPECT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF102030, 1.0f, 0), D3D_OK);
+    EXPECT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+    FrameImage image;
+    ASSERT_EQ(device->readPresentedFrame(&image), D3D_OK);
+    EXPECT_EQ(image.width, 80u);
+    EXPECT_EQ(image.at(79, 59), 0xFF102030u);
+}
+
+TEST_F(WindowedOpenGlDevice, MinimisedFullScreenDeviceIsLostUntilReset) {
+    ASSERT_EQ(create(FALSE), D3D_OK);
+    EXPECT_EQ(device->TestCooperativeLevel(), D3D_OK);
+    sendWindowEvent(window, SDL_WINDOWEVENT_MINIMIZED);
+    EXPECT_EQ(device->TestCooperativeLevel(), D3DERR_DEVICELOST);
+    EXPECT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3DERR_DEVICELOST);
+    sendWindowEvent(window, SDL_WINDOWEVENT_RESTORED);
+    EXPECT_EQ(device->TestCooperativeLevel(), D3DERR_DEVICENOTRESET);
+    D3DPRESENT_PARAMETERS again = params;
+    again.Windowed = TRUE;
+    again.BackBufferWidth = 0;
+    again.BackBufferHeight = 0;
+    ASSERT_EQ(device->Reset(&again), D3D_OK);
+    EXPECT_EQ(device->TestCooperativeLevel(), D3D_OK);
+    EXPECT_EQ(SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN, 0u);
+}
+
+TEST_F(WindowedOpenGlDevice, MinimisedWindowedDeviceStaysUsable) {
+    ASSERT_EQ(create(TRUE), D3D_OK);
+    sendWindowEvent(window, SDL_WINDOWEVENT_MINIMIZED);
+    EXPECT_EQ(device->TestCooperativeLevel(), D3D_OK);
+    sendWindowEvent(window, SDL_WINDOWEVENT_RESTORED);
+}
+
+}  // namespace
