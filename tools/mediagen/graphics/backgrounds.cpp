@@ -100,17 +100,24 @@ Rgb sandFloor(float u, float v) {
     return sand * hex(0xb8c8b8) + hex(0x6fd8e8) * (0.08f * light);
 }
 
+// Height of the cave roof's lumpy rock, 0..1.
+float caveRock(float u, float v) {
+    const float wx = tiledFractal(u * 3, v * 3, 3, 3, 55),
+                wy = tiledFractal(u * 3, v * 3, 3, 3, 56);
+    const CellDistances d = tiledCells(u * 7 + 0.5f * wx, v * 7 + 0.5f * wy, 7, 53);
+    const float lump = 1 - smoothstep(0.0f, 0.75f, d.nearest);
+    return 0.7f * lump + 0.3f * (0.5f + 0.5f * tiledFractal(u * 8, v * 8, 8, 4, 51));
+}
+
 Rgb caveCeiling(float u, float v) {
-    const float rock = tiledFractal(u * 4, v * 4, 4, 6, 51);
-    const float ridge = 1 - std::fabs(tiledFractal(u * 6, v * 6, 6, 4, 52));
-    Rgb c =
-        mix(hex(0x0c0806), hex(0x3a2a20), smoothstep(-0.5f, 0.6f, rock)) * (0.6f + 0.5f * ridge);
-    const CellDistances d = tiledCells(u * 5 + 0.4f * rock, v * 5 + 0.4f * ridge, 5, 53);
-    const float edge = d.second - d.nearest;
-    const float hot = smoothstep(0.0f, 0.5f, tiledFractal(u * 2, v * 2, 2, 3, 54));
-    const float crack = std::exp(-(edge / 0.045f) * (edge / 0.045f)) * hot;
-    const float glow = std::exp(-edge / 0.18f) * hot * 0.35f;
-    return c + hex(0xff6a10) * crack + hex(0xb02a05) * glow;
+    constexpr float kStep = 1.0f / 512;
+    const float height = caveRock(u, v);
+    const float slope = (caveRock(u, v + kStep) - caveRock(u, v - kStep)) / (2 * kStep);
+    const float lit = std::clamp(0.4f + 0.08f * slope, 0.0f, 1.0f);
+    const float heat = 0.6f + 0.4f * tiledFractal(u * 2, v * 2, 2, 3, 54);
+    Rgb c = mix(hex(0x0d0806), hex(0xc8661e), std::pow(lit, 1.5f) * heat) * (0.5f + 0.5f * height);
+    const float embers = 4.0f * starLight(u, v, 28, 0.3f, 90.0f, 57) * heat;
+    return c + hex(0xff7a20) * std::min(embers, 1.0f);
 }
 
 Rgb lavaFloor(float u, float v) {
@@ -169,6 +176,15 @@ Picture stillBackground(int width, int height) {
     const Ridge ridges[] = {{0.70f, 0.12f, 3, 81, hex(0x5a3060)},
                             {0.725f, 0.08f, 5, 82, hex(0x2e1a3e)},
                             {0.745f, 0.05f, 7, 83, hex(0x120b1c)}};
+    constexpr int kRidgeCount = 3;
+    std::vector<float> ridgeTops(std::size_t(width) * kRidgeCount);
+    for (int px = 0; px < width; ++px) {
+        for (int i = 0; i < kRidgeCount; ++i) {
+            const Ridge& r = ridges[i];
+            ridgeTops[std::size_t(px) * kRidgeCount + i] = std::min(
+                ridgeLine((px + 0.5f) / width, r.base, r.amplitude, r.period, r.seed), kHorizon);
+        }
+    }
     Picture picture(width, height);
     for (int py = 0; py < height; ++py) {
         for (int px = 0; px < width; ++px) {
@@ -182,9 +198,9 @@ Picture stillBackground(int width, int height) {
                 reflected = true;
             }
             Rgb c = duskSky(x, y, kHorizon, aspect);
-            for (const Ridge& r : ridges) {
-                const float top =
-                    std::min(ridgeLine(x, r.base, r.amplitude, r.period, r.seed), kHorizon);
+            for (int i = 0; i < kRidgeCount; ++i) {
+                const Ridge& r = ridges[i];
+                const float top = ridgeTops[std::size_t(px) * kRidgeCount + i];
                 const float haze = smoothstep(top, kHorizon, y) * 0.25f;
                 c = mix(c, mix(r.colour, hex(0xc0607a), haze),
                         smoothstep(top - 0.0015f, top + 0.0015f, y));

@@ -33,6 +33,7 @@ std::string lookUpFontFile(const std::string& pattern) {
     if (match)
         FcPatternDestroy(match);
     FcPatternDestroy(query);
+    FcFini();  // only the path is kept; fontconfig's caches are not needed afterwards
     return file;
 }
 

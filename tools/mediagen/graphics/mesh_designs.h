@@ -21,7 +21,8 @@ struct LetteringDesign {
     double tracking = 0;  // em
     Vec3 centre;
     double width = 0, height = 0;
-    double depth = 1, bevel = 0.1;
+    double depth = 1;     // world units
+    double bevel = 0.03;  // em, so small letters keep their faces
 };
 
 MeshModel cellMesh(int colour);  // colour 0..6

@@ -61,7 +61,7 @@ void addLettering(MeshModel& mesh, const FontFace& font, const LetteringDesign& 
             p = (p - middle) * scale + Vec2{design.centre.x, design.centre.y};
     }
     const std::size_t first = mesh.vertices.size();
-    addExtrudedOutline(mesh, placed, text.fillOnRight, {design.depth, design.bevel, 0, 1});
+    addExtrudedOutline(mesh, placed, text.fillOnRight, {design.depth, design.bevel * scale, 0, 1});
     for (std::size_t i = first; i < mesh.vertices.size(); ++i) {
         mesh.vertices[i].position.z += design.centre.z;
     }
@@ -86,9 +86,9 @@ Mat4 wellTransform() {
 MeshModel wellMesh() {
     MeshModel mesh;
     mesh.materials.push_back(shiny("BrushedSteel", {0.58, 0.62, 0.70}, 36));
-    MeshMaterial back = shiny("DeepGlass", {0.16, 0.26, 0.62}, 24);
-    back.specular = {0.5, 0.55, 0.7};
-    back.emissive = {0.02, 0.04, 0.10};
+    MeshMaterial back = shiny("DeepGlass", {0.045, 0.08, 0.22}, 24);
+    back.specular = {0.3, 0.35, 0.5};
+    back.emissive = {0.01, 0.02, 0.06};
     back.textureFile = "well_back.bmp";
     mesh.materials.push_back(back);
 
@@ -100,8 +100,10 @@ MeshModel wellMesh() {
         addChamferedBox(mesh, {side * (kWellHalfWidth + rail / 2), wallMidY, zMid},
                         {rail / 2, wallHalfY, zHalf}, 0.07, 0);
     }
-    addChamferedBox(mesh, {0, kWellFloor - rail / 2, zMid}, {kWellHalfWidth, rail / 2, zHalf}, 0.07,
-                    0);
+    // The floor runs on under the walls, so its top meets them at the board's edge; it stays
+    // a little behind their fronts so the two never show the same face.
+    addChamferedBox(mesh, {0, kWellFloor - rail / 2, zMid},
+                    {kWellHalfWidth + rail - 0.02, rail / 2, zHalf - 0.02}, 0.07, 0);
 
     // The back panel just behind the cells, its texture one tile per cell.
     const double panelFront = kBoardDepth + 0.55;
@@ -117,13 +119,13 @@ MeshModel wellMesh() {
 LetteringDesign letteringDesign(Lettering which) {
     switch (which) {
         case Lettering::TitleName:
-            return {"KOLVANE", 0.04, {0, 9.1, 25}, 24.0, 3.8, 1.3, 0.16};
+            return {"KOLVANE", 0.04, {0, 9.1, 25}, 24.0, 3.8, 1.3, 0.03};
         case Lettering::TitleYear:
-            return {"2001", 0.06, {0, 5.1, 25}, 10.0, 2.3, 1.0, 0.12};
+            return {"2001", 0.06, {0, 5.1, 25}, 10.0, 2.3, 1.0, 0.035};
         case Lettering::Paused:
-            return {"PAUSED", 0.04, {0, 0, 15}, 12.0, 2.6, 1.0, 0.12};
+            return {"PAUSED", 0.04, {0, 0, 15}, 12.0, 2.6, 1.0, 0.03};
         case Lettering::GameOver:
-            return {"GAME OVER", 0.04, {0, 0, 15}, 12.0, 2.6, 1.0, 0.12};
+            return {"GAME OVER", 0.04, {0, 0, 15}, 12.0, 2.6, 0.9, 0.03};
     }
     return {};
 }
