@@ -7,6 +7,7 @@
 
 #include "gfx/device.h"
 #include "gfx/math.h"
+#include "gfx/soft/soft_device.h"
 
 namespace {
 
@@ -209,6 +210,11 @@ IDirect3DDevice8* createOffscreenDevice(D3DDEVTYPE type, UINT width, UINT height
     params.AutoDepthStencilFormat = D3DFMT_D16;
     params.FullScreen_PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
     IDirect3DDevice8* device = nullptr;
+    if (type == D3DDEVTYPE_REF) {
+        direct3D->Release();
+        kolvane::soft::createSoftwareDevice(nullptr, &params, &device);
+        return device;
+    }
     direct3D->CreateDevice(D3DADAPTER_DEFAULT, type, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING,
                            &params, &device);
     direct3D->Release();

@@ -298,6 +298,7 @@ std::string deviceTypeName(const testing::TestParamInfo<D3DDEVTYPE>& info) {
     return info.param == D3DDEVTYPE_HAL ? "HAL" : "REF";
 }
 
-INSTANTIATE_TEST_SUITE_P(Devices, DeviceScene, testing::Values(D3DDEVTYPE_HAL), deviceTypeName);
+INSTANTIATE_TEST_SUITE_P(Devices, DeviceScene, testing::Values(D3DDEVTYPE_HAL, D3DDEVTYPE_REF),
+                         deviceTypeName);
 
 }  // namespace
