@@ -24,7 +24,19 @@ void copyText(char* to, std::size_t room, const std::string& text) {
     std::snprintf(to, room, "%s", text.c_str());
 }
 
-// The modes of a display the game can use, in SDL's order, with equal modes listed once.
+D3DDISPLAYMODE desktopMode(int display) {
+    SDL_DisplayMode mode{};
+    if (SDL_GetDesktopDisplayMode(display, &mode) != 0 || mode.w <= 0 || mode.h <= 0) {
+        return D3DDISPLAYMODE{};
+    }
+    const D3DFORMAT format = formatOfSdlPixelFormat(mode.format);
+    return {static_cast<UINT>(mode.w), static_cast<UINT>(mode.h),
+            static_cast<UINT>(std::max(0, mode.refresh_rate)),
+            format != D3DFMT_UNKNOWN ? format : D3DFMT_X8R8G8B8};
+}
+
+// The modes of a display the game can use, in SDL's order, with equal modes listed once. A
+// display whose driver lists none (the offscreen driver) offers its desktop mode.
 std::vector<D3DDISPLAYMODE> displayModes(int display) {
     std::vector<D3DDISPLAYMODE> modes;
     const int count = SDL_GetNumDisplayModes(display);
@@ -46,6 +58,10 @@ std::vector<D3DDISPLAYMODE> displayModes(int display) {
         if (!known) {
             modes.push_back(entry);
         }
+    }
+    const D3DDISPLAYMODE desktop = desktopMode(display);
+    if (modes.empty() && desktop.Width > 0) {
+        modes.push_back(desktop);
     }
     return modes;
 }
@@ -105,15 +121,14 @@ public:
     }
 
     HRESULT GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE* displayMode) override {
-        SDL_DisplayMode mode{};
-        if (displayMode == nullptr || adapter >= GetAdapterCount() ||
-            SDL_GetDesktopDisplayMode(static_cast<int>(adapter), &mode) != 0) {
+        if (displayMode == nullptr || adapter >= GetAdapterCount()) {
             return D3DERR_INVALIDCALL;
         }
-        D3DFORMAT format = formatOfSdlPixelFormat(mode.format);
-        *displayMode = {static_cast<UINT>(mode.w), static_cast<UINT>(mode.h),
-                        static_cast<UINT>(std::max(0, mode.refresh_rate)),
-                        format != D3DFMT_UNKNOWN ? format : D3DFMT_X8R8G8B8};
+        const D3DDISPLAYMODE desktop = desktopMode(static_cast<int>(adapter));
+        if (desktop.Width == 0) {
+            return D3DERR_INVALIDCALL;
+        }
+        *displayMode = desktop;
         return D3D_OK;
     }
 

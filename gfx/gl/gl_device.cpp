@@ -1386,6 +1386,11 @@ const OpenGlFacts& openGlFacts() {
     }
     static const OpenGlFacts facts = [] {
         OpenGlFacts found;
+        // Keeps the driver loaded for the whole run, so devices that come and go (device
+        // changes, tests) do not load and unload it each time.
+        if (SDL_GL_LoadLibrary(nullptr) != 0) {
+            return found;
+        }
         SDL_GLContext previous = SDL_GL_GetCurrentContext();
         SDL_Window* previousWindow = SDL_GL_GetCurrentWindow();
         {
