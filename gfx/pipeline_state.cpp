@@ -103,16 +103,16 @@ D3DLIGHT8 defaultLight() {
     return light;
 }
 
-std::vector<D3DLIGHT8> enabledLights(const PipelineState& state) {
-    std::vector<D3DLIGHT8> lights;
-    for (const auto& [index, enabled] : state.lightEnabled) {
-        if (!enabled || lights.size() >= maxActiveLights) {
+EnabledLights enabledLights(const PipelineState& state) {
+    EnabledLights enabled;
+    for (const auto& [index, isEnabled] : state.lightEnabled) {
+        if (!isEnabled || enabled.count >= maxActiveLights) {
             continue;
         }
         const auto set = state.lights.find(index);
-        lights.push_back(set != state.lights.end() ? set->second : defaultLight());
+        enabled.lights[enabled.count++] = set != state.lights.end() ? set->second : defaultLight();
     }
-    return lights;
+    return enabled;
 }
 
 D3DCAPS8 fixedFunctionCaps(D3DDEVTYPE type, UINT adapter, UINT maxTextureSide) {

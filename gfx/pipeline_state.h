@@ -23,6 +23,9 @@
 //   triangles, D3DCULL_CW clockwise ones.
 #pragma once
 
+#include <array>
+#include <cstddef>
+
 #include <map>
 #include <memory>
 #include <utility>
@@ -49,8 +52,18 @@ void setDefaultPipelineState(PipelineState* state, UINT width, UINT height);
 // shining along +z.
 D3DLIGHT8 defaultLight();
 
-// The enabled lights in index order, at most maxActiveLights.
-std::vector<D3DLIGHT8> enabledLights(const PipelineState& state);
+// The enabled lights in index order, at most maxActiveLights; kept in place so that drawing
+// never allocates.
+struct EnabledLights {
+    std::array<D3DLIGHT8, maxActiveLights> lights{};
+    std::size_t count = 0;
+
+    std::size_t size() const { return count; }
+    const D3DLIGHT8& operator[](std::size_t i) const { return lights[i]; }
+    const D3DLIGHT8* begin() const { return lights.data(); }
+    const D3DLIGHT8* end() const { return lights.data() + count; }
+};
+EnabledLights enabledLights(const PipelineState& state);
 
 // The capabilities both device types report: the fixed-function subset above, hardware
 // transform and lighting, rendering into a window, textures up to maxTextureSide.

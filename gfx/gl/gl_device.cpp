@@ -1166,7 +1166,7 @@ void GlDevice::uploadUniforms(const VertexLayout& layout) {
     glUniform1i(u.lighting, rs[D3DRS_LIGHTING] ? 1 : 0);
     glUniform1i(u.normalizeNormals, rs[D3DRS_NORMALIZENORMALS] ? 1 : 0);
     glUniform1i(u.localViewer, rs[D3DRS_LOCALVIEWER] ? 1 : 0);
-    const std::vector<D3DLIGHT8> lights = enabledLights(state_);
+    const EnabledLights lights = enabledLights(state_);
     float directions[maxActiveLights * 3] = {}, diffuse[maxActiveLights * 4] = {},
                                        specular[maxActiveLights * 4] = {},
                                        ambient[maxActiveLights * 4] = {};
