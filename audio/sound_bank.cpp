@@ -13,13 +13,13 @@
 namespace {
 
 std::optional<MixerSpec> queryMixer() {
-    MixerSpec spec{};
+    MixerSpec mixing{};
     Uint16 format = 0;
-    if (Mix_QuerySpec(&spec.rate, &format, &spec.channels) == 0) {
+    if (Mix_QuerySpec(&mixing.rate, &format, &mixing.channels) == 0) {
         return std::nullopt;
     }
-    spec.format = format;
-    return spec;
+    mixing.format = format;
+    return mixing;
 }
 
 }  // namespace

@@ -37,34 +37,34 @@ struct BitmapSpec {
     Bytes pixels;                        // rows as stored, each padded to 4 bytes
 };
 
-Bytes bitmapFile(const BitmapSpec& spec) {
+Bytes bitmapFile(const BitmapSpec& bitmap) {
     Bytes extra;
-    for (std::uint32_t mask : spec.masks) {
+    for (std::uint32_t mask : bitmap.masks) {
         put32(extra, mask);
     }
-    for (std::uint32_t colour : spec.palette) {
+    for (std::uint32_t colour : bitmap.palette) {
         put32(extra, colour);
     }
     const std::uint32_t offset = 14 + 40 + static_cast<std::uint32_t>(extra.size());
     Bytes file;
     file.push_back('B');
     file.push_back('M');
-    put32(file, offset + static_cast<std::uint32_t>(spec.pixels.size()));
+    put32(file, offset + static_cast<std::uint32_t>(bitmap.pixels.size()));
     put32(file, 0);
     put32(file, offset);
     put32(file, 40);
-    put32(file, static_cast<std::uint32_t>(spec.width));
-    put32(file, static_cast<std::uint32_t>(spec.height));
+    put32(file, static_cast<std::uint32_t>(bitmap.width));
+    put32(file, static_cast<std::uint32_t>(bitmap.height));
     put16(file, 1);
-    put16(file, static_cast<std::uint32_t>(spec.bitsPerPixel));
-    put32(file, static_cast<std::uint32_t>(spec.compression));
-    put32(file, static_cast<std::uint32_t>(spec.pixels.size()));
+    put16(file, static_cast<std::uint32_t>(bitmap.bitsPerPixel));
+    put32(file, static_cast<std::uint32_t>(bitmap.compression));
+    put32(file, static_cast<std::uint32_t>(bitmap.pixels.size()));
     put32(file, 2835);
     put32(file, 2835);
-    put32(file, static_cast<std::uint32_t>(spec.palette.size()));
+    put32(file, static_cast<std::uint32_t>(bitmap.palette.size()));
     put32(file, 0);
     file.insert(file.end(), extra.begin(), extra.end());
-    file.insert(file.end(), spec.pixels.begin(), spec.pixels.end());
+    file.insert(file.end(), bitmap.pixels.begin(), bitmap.pixels.end());
     return file;
 }
 
@@ -85,7 +85,7 @@ constexpr std::uint32_t topRow[4] = {0xFFFFFFFF, 0xFF0000FF, 0xFF00FF00, 0xFFFF0
 const std::vector<std::uint32_t> fourColours = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF};
 
 BitmapSpec paletted(int bits) {
-    BitmapSpec spec{4, 2, bits, 0, fourColours, {}, {}};
+    BitmapSpec bitmap{4, 2, bits, 0, fourColours, {}, {}};
     const int order[2][4] = {{0, 1, 2, 3}, {3, 2, 1, 0}};  // bottom row first
     for (const auto& row : order) {
         Bytes packed(4, 0);
@@ -96,15 +96,15 @@ BitmapSpec paletted(int bits) {
                 packed[x / 2] |= static_cast<std::uint8_t>(row[x] << (x % 2 == 0 ? 4 : 0));
             }
         }
-        spec.pixels.insert(spec.pixels.end(), packed.begin(), packed.end());
+        bitmap.pixels.insert(bitmap.pixels.end(), packed.begin(), packed.end());
     }
-    return spec;
+    return bitmap;
 }
 
 BitmapSpec trueColour(int bits, bool topDown = false) {
-    BitmapSpec spec{4, topDown ? -2 : 2, bits, bits == 16 ? 3 : 0, {}, {}, {}};
+    BitmapSpec bitmap{4, topDown ? -2 : 2, bits, bits == 16 ? 3 : 0, {}, {}, {}};
     if (bits == 16) {
-        spec.masks = {0xF800, 0x07E0, 0x001F};
+        bitmap.masks = {0xF800, 0x07E0, 0x001F};
     }
     const std::uint32_t* rows[2] = {topDown ? topRow : bottomRow, topDown ? bottomRow : topRow};
     for (const std::uint32_t* row : rows) {
@@ -126,17 +126,17 @@ BitmapSpec trueColour(int bits, bool topDown = false) {
         while (packed.size() % 4 != 0) {
             packed.push_back(0);
         }
-        spec.pixels.insert(spec.pixels.end(), packed.begin(), packed.end());
+        bitmap.pixels.insert(bitmap.pixels.end(), packed.begin(), packed.end());
     }
-    return spec;
+    return bitmap;
 }
 
 BitmapSpec runLength8() {
-    BitmapSpec spec{4, 2, 8, 1, fourColours, {}, {}};
-    spec.pixels = {1, 0, 1, 1, 1, 2, 1, 3, 0, 0,  // bottom row, end of line
+    BitmapSpec bitmap{4, 2, 8, 1, fourColours, {}, {}};
+    bitmap.pixels = {1, 0, 1, 1, 1, 2, 1, 3, 0, 0,  // bottom row, end of line
                    2, 3, 2, 1, 0, 0, 0, 1};       // top row: two runs, end of bitmap
     // The top row as runs gives 3, 3, 1, 1; adjust what is expected below.
-    return spec;
+    return bitmap;
 }
 
 class Loaders : public testing::Test {
@@ -204,7 +204,7 @@ protected:
 TEST_F(Loaders, EveryCommonBitmapDepthLoadsItsTexelsTopRowFirst) {
     struct Case {
         const char* name;
-        BitmapSpec spec;
+        BitmapSpec bitmap;
         D3DFORMAT format;
     };
     const Case cases[] = {
@@ -217,7 +217,7 @@ TEST_F(Loaders, EveryCommonBitmapDepthLoadsItsTexelsTopRowFirst) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        writeFile(path(c.name), bitmapFile(c.spec));
+        writeFile(path(c.name), bitmapFile(c.bitmap));
         IDirect3DTexture8* texture = nullptr;
         ASSERT_EQ(D3DXCreateTextureFromFileA(device, path(c.name).c_str(), &texture), D3D_OK);
         D3DSURFACE_DESC desc{};
@@ -265,8 +265,8 @@ TEST_F(Loaders, OneBitAndRunLengthBitmapsLoad) {
 }
 
 TEST_F(Loaders, MipLevelsAverageTheLevelAbove) {
-    BitmapSpec spec = trueColour(24);
-    writeFile(path("mips.bmp"), bitmapFile(spec));
+    BitmapSpec bitmap = trueColour(24);
+    writeFile(path("mips.bmp"), bitmapFile(bitmap));
     IDirect3DTexture8* texture = nullptr;
     ASSERT_EQ(D3DXCreateTextureFromFileA(device, path("mips.bmp").c_str(), &texture), D3D_OK);
     const std::vector<std::uint32_t> smallest = texels(texture, 2);
