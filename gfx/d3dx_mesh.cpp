@@ -318,7 +318,7 @@ std::vector<D3DXATTRIBUTERANGE> sortIntoSubsets(std::vector<Triangle>* triangles
     for (DWORD i = 0; i < triangles->size(); ++i) {
         const Triangle& t = (*triangles)[i];
         if (subsets.empty() || subsets.back().AttribId != t.attribute) {
-            subsets.push_back({t.attribute, i, 0, 0xFFFFFFFF, 0});
+            subsets.push_back({t.attribute, i, 0, t.corners[0], 1});
         }
         D3DXATTRIBUTERANGE& range = subsets.back();
         ++range.FaceCount;

@@ -204,8 +204,7 @@ TEST_F(LoaderRegressions, DISABLED_MeshWithANormalIndexOutOfRangeIsRefused) {
 // Found by gfx_mesh_fuzz: every subset's vertex range ran from its lowest vertex to the end of
 // the 32-bit range (VertexCount 0xFFFFFFFF - VertexStart) instead of ending after its highest
 // vertex, so a draw of the subset named vertices the mesh does not have.
-// Disabled until the mesh loader computes the range from the vertices alone.
-TEST_F(LoaderRegressions, DISABLED_MeshSubsetVertexRangeIsTheVerticesItsFacesUse) {
+TEST_F(LoaderRegressions, MeshSubsetVertexRangeIsTheVerticesItsFacesUse) {
     const std::string file = write("two_materials.x", R"(xof 0302txt 0032
 Mesh M {
  4;
