@@ -7,11 +7,15 @@
 #include <algorithm>
 #include <assimp/Importer.hpp>
 #include <cstring>
+#include <fstream>
 #include <map>
+#include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "gfx/d3dx.h"
+#include "gfx/d3dx_xfile.h"
 #include "gfx/file_names.h"
 
 namespace {
@@ -385,6 +389,30 @@ HRESULT buildMesh(IDirect3DDevice8* device, DWORD options, FlatMesh flat, ID3DXM
     return D3D_OK;
 }
 
+// The file's bytes, or nothing when it cannot be read or is larger than any .x file we read.
+std::optional<std::string> fileBytes(const std::string& name) {
+    std::ifstream file(name, std::ios::binary);
+    if (!file) {
+        return std::nullopt;
+    }
+    std::string bytes(largestXFileBytes + 1, '\0');
+    file.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    const auto got = static_cast<std::size_t>(file.gcount());
+    if (got > largestXFileBytes) {
+        return std::nullopt;
+    }
+    bytes.resize(got);
+    return bytes;
+}
+
+// One importer for every load: making one sets up every format Assimp knows. The lock keeps
+// its scene to one load at a time.
+std::mutex importerInUse;
+Assimp::Importer& sharedImporter() {
+    static Assimp::Importer importer;
+    return importer;
+}
+
 }  // namespace
 
 HRESULT D3DXLoadMeshFromX(const char* fileName, DWORD options, IDirect3DDevice8* device,
@@ -393,11 +421,22 @@ HRESULT D3DXLoadMeshFromX(const char* fileName, DWORD options, IDirect3DDevice8*
     if (fileName == nullptr || device == nullptr || mesh == nullptr || adjacency != nullptr) {
         return D3DERR_INVALIDCALL;
     }
-    Assimp::Importer importer;
+    const std::optional<std::string> file = fileBytes(hostFileName(fileName));
+    if (!file) {
+        return D3DXERR_INVALIDDATA;
+    }
+    const std::optional<std::string> readable = checkedXFile(*file);
+    if (!readable) {
+        return D3DXERR_INVALIDDATA;
+    }
+    const std::lock_guard<std::mutex> lock(importerInUse);
+    Assimp::Importer& importer = sharedImporter();
     importer.SetPropertyInteger(AI_CONFIG_PP_RVC_FLAGS, 0);
-    const aiScene* scene = importer.ReadFile(hostFileName(fileName), importSteps);
+    const aiScene* scene =
+        importer.ReadFileFromMemory(readable->data(), readable->size(), importSteps, "x");
     if (scene == nullptr || scene->mRootNode == nullptr ||
         (scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE) != 0) {
+        importer.FreeScene();
         return D3DXERR_INVALIDDATA;
     }
     FlatMesh flat;
@@ -411,11 +450,13 @@ HRESULT D3DXLoadMeshFromX(const char* fileName, DWORD options, IDirect3DDevice8*
     ID3DXMesh* built = nullptr;
     const HRESULT result = buildMesh(device, options, std::move(flat), &built);
     if (FAILED(result)) {
+        importer.FreeScene();
         return result;
     }
     if (materials != nullptr) {
         *materials = materialRecords(*scene, count);
     }
+    importer.FreeScene();
     if (materialCount != nullptr) {
         *materialCount = count;
     }

@@ -113,8 +113,7 @@ TEST_F(LoaderRegressions, DISABLED_BitmapDeclaringMoreThanTheDeviceAllowsIsRefus
 // 500 MB to 1 GB and seconds to refuse (a binary file whose face count came out near two
 // billion took 2 GB and 40 s). No count in a sound file exceeds its size in bytes; the loader
 // should refuse such a file before handing it to Assimp.
-// Disabled until the mesh loader bounds the counts first.
-TEST_F(LoaderRegressions, DISABLED_MeshDeclaringMoreVerticesThanTheFileHoldsIsRefusedUnbuilt) {
+TEST_F(LoaderRegressions, MeshDeclaringMoreVerticesThanTheFileHoldsIsRefusedUnbuilt) {
     const long before = peakResidentKilobytes();
     Bytes binary;
     const auto token = [&binary](std::uint32_t t) { put16(binary, t); };
@@ -167,8 +166,7 @@ TEST_F(LoaderRegressions, DISABLED_MeshDeclaringMoreVerticesThanTheFileHoldsIsRe
 // ends the program with a segmentation fault (a near one reads past the normals unnoticed). The
 // binary file is the one the fuzzer found; the text file says the same. The loader should refuse
 // a file whose indices exceed its counts before handing it to Assimp.
-// Disabled until the mesh loader checks the indices first: today it crashes the test program.
-TEST_F(LoaderRegressions, DISABLED_MeshWithANormalIndexOutOfRangeIsRefused) {
+TEST_F(LoaderRegressions, MeshWithANormalIndexOutOfRangeIsRefused) {
     const Bytes found = {
         0x78, 0x6f, 0x66, 0x20, 0x30, 0x33, 0x30, 0x32, 0x62, 0x69, 0x6e, 0x20, 0x30, 0x30, 0x33,
         0x32, 0x01, 0x00, 0x04, 0x00, 0x00, 0x00, 0x4d, 0x65, 0x73, 0x68, 0x01, 0x00, 0x01, 0x00,
