@@ -91,8 +91,7 @@ protected:
 // length coded, or plain and cut short) is decoded into a 900 MB image before its size is
 // compared with what the device allows; headers declaring 196608 x 65536 took 13 GB and two
 // minutes. The loader should refuse a declared size beyond the device's limits before decoding.
-// Disabled until the texture loader checks the header first.
-TEST_F(LoaderRegressions, DISABLED_BitmapDeclaringMoreThanTheDeviceAllowsIsRefusedUndecoded) {
+TEST_F(LoaderRegressions, BitmapDeclaringMoreThanTheDeviceAllowsIsRefusedUndecoded) {
     const long before = peakResidentKilobytes();
     const Bytes endOfBitmap = {0, 1};
     const std::string files[] = {
