@@ -395,13 +395,14 @@ std::optional<std::string> fileBytes(const std::string& name) {
     if (!file) {
         return std::nullopt;
     }
-    std::string bytes(largestXFileBytes + 1, '\0');
-    file.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    const auto got = static_cast<std::size_t>(file.gcount());
-    if (got > largestXFileBytes) {
-        return std::nullopt;
+    std::string bytes;
+    char chunk[4096];
+    while (file.read(chunk, sizeof chunk) || file.gcount() > 0) {
+        bytes.append(chunk, static_cast<std::size_t>(file.gcount()));
+        if (bytes.size() > largestXFileBytes) {
+            return std::nullopt;
+        }
     }
-    bytes.resize(got);
     return bytes;
 }
 
