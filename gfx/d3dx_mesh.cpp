@@ -7,11 +7,15 @@
 #include <algorithm>
 #include <assimp/Importer.hpp>
 #include <cstring>
+#include <fstream>
 #include <map>
+#include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "gfx/d3dx.h"
+#include "gfx/d3dx_xfile.h"
 #include "gfx/file_names.h"
 
 namespace {
@@ -318,7 +322,7 @@ std::vector<D3DXATTRIBUTERANGE> sortIntoSubsets(std::vector<Triangle>* triangles
     for (DWORD i = 0; i < triangles->size(); ++i) {
         const Triangle& t = (*triangles)[i];
         if (subsets.empty() || subsets.back().AttribId != t.attribute) {
-            subsets.push_back({t.attribute, i, 0, 0xFFFFFFFF, 0});
+            subsets.push_back({t.attribute, i, 0, t.corners[0], 1});
         }
         D3DXATTRIBUTERANGE& range = subsets.back();
         ++range.FaceCount;
@@ -385,6 +389,31 @@ HRESULT buildMesh(IDirect3DDevice8* device, DWORD options, FlatMesh flat, ID3DXM
     return D3D_OK;
 }
 
+// The file's bytes, or nothing when it cannot be read or is larger than any .x file we read.
+std::optional<std::string> fileBytes(const std::string& name) {
+    std::ifstream file(name, std::ios::binary);
+    if (!file) {
+        return std::nullopt;
+    }
+    std::string bytes;
+    char chunk[4096];
+    while (file.read(chunk, sizeof chunk) || file.gcount() > 0) {
+        bytes.append(chunk, static_cast<std::size_t>(file.gcount()));
+        if (bytes.size() > largestXFileBytes) {
+            return std::nullopt;
+        }
+    }
+    return bytes;
+}
+
+// One importer for every load: making one sets up every format Assimp knows. The lock keeps
+// its scene to one load at a time.
+std::mutex importerInUse;
+Assimp::Importer& sharedImporter() {
+    static Assimp::Importer importer;
+    return importer;
+}
+
 }  // namespace
 
 HRESULT D3DXLoadMeshFromX(const char* fileName, DWORD options, IDirect3DDevice8* device,
@@ -393,11 +422,22 @@ HRESULT D3DXLoadMeshFromX(const char* fileName, DWORD options, IDirect3DDevice8*
     if (fileName == nullptr || device == nullptr || mesh == nullptr || adjacency != nullptr) {
         return D3DERR_INVALIDCALL;
     }
-    Assimp::Importer importer;
+    const std::optional<std::string> file = fileBytes(hostFileName(fileName));
+    if (!file) {
+        return D3DXERR_INVALIDDATA;
+    }
+    const std::optional<std::string> readable = checkedXFile(*file);
+    if (!readable) {
+        return D3DXERR_INVALIDDATA;
+    }
+    const std::lock_guard<std::mutex> lock(importerInUse);
+    Assimp::Importer& importer = sharedImporter();
     importer.SetPropertyInteger(AI_CONFIG_PP_RVC_FLAGS, 0);
-    const aiScene* scene = importer.ReadFile(hostFileName(fileName), importSteps);
+    const aiScene* scene =
+        importer.ReadFileFromMemory(readable->data(), readable->size(), importSteps, "x");
     if (scene == nullptr || scene->mRootNode == nullptr ||
         (scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE) != 0) {
+        importer.FreeScene();
         return D3DXERR_INVALIDDATA;
     }
     FlatMesh flat;
@@ -411,11 +451,13 @@ HRESULT D3DXLoadMeshFromX(const char* fileName, DWORD options, IDirect3DDevice8*
     ID3DXMesh* built = nullptr;
     const HRESULT result = buildMesh(device, options, std::move(flat), &built);
     if (FAILED(result)) {
+        importer.FreeScene();
         return result;
     }
     if (materials != nullptr) {
         *materials = materialRecords(*scene, count);
     }
+    importer.FreeScene();
     if (materialCount != nullptr) {
         *materialCount = count;
     }

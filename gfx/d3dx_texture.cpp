@@ -2,8 +2,10 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -108,6 +110,90 @@ ArgbImage argbOf(SDL_Surface* surface) {
     return image;
 }
 
+struct RwopsClose {
+    void operator()(SDL_RWops* file) const { SDL_RWclose(file); }
+};
+using RwFile = std::unique_ptr<SDL_RWops, RwopsClose>;
+
+constexpr std::size_t bitmapFileHeaderBytes = 14;
+constexpr std::uint32_t os2InfoHeaderBytes = 12;
+constexpr std::uint32_t windowsInfoHeaderBytes = 40;
+constexpr std::uint32_t uncompressed = 0;
+constexpr std::uint32_t bitFields = 3;
+
+// What a bitmap's headers declare, before any pixel is decoded.
+struct BitmapHeader {
+    std::int64_t width = 0;
+    std::int64_t height = 0;  // rows, whichever way they run
+    std::uint32_t bitsPerPixel = 0;
+    std::uint32_t compression = uncompressed;
+    std::uint32_t pixelOffset = 0;
+};
+
+std::uint32_t little(const std::uint8_t* bytes, int count) {
+    std::uint32_t value = 0;
+    for (int i = count - 1; i >= 0; --i) {
+        value = value << 8 | bytes[i];
+    }
+    return value;
+}
+
+std::optional<BitmapHeader> bitmapHeader(SDL_RWops* file) {
+    std::uint8_t bytes[bitmapFileHeaderBytes + windowsInfoHeaderBytes] = {};
+    const std::size_t read = SDL_RWread(file, bytes, 1, sizeof bytes);
+    if (read < bitmapFileHeaderBytes + os2InfoHeaderBytes || bytes[0] != 'B' || bytes[1] != 'M') {
+        return std::nullopt;
+    }
+    const std::uint8_t* info = bytes + bitmapFileHeaderBytes;
+    BitmapHeader header;
+    header.pixelOffset = little(bytes + 10, 4);
+    const std::uint32_t infoBytes = little(info, 4);
+    if (infoBytes == os2InfoHeaderBytes) {
+        header.width = little(info + 4, 2);
+        header.height = little(info + 6, 2);
+        header.bitsPerPixel = little(info + 10, 2);
+    } else if (infoBytes >= windowsInfoHeaderBytes && read == sizeof bytes) {
+        header.width = static_cast<std::int32_t>(little(info + 4, 4));
+        const auto rows = static_cast<std::int32_t>(little(info + 8, 4));
+        header.height = rows < 0 ? -std::int64_t{rows} : rows;
+        header.bitsPerPixel = little(info + 14, 2);
+        header.compression = little(info + 16, 4);
+    } else {
+        return std::nullopt;
+    }
+    return header;
+}
+
+// Whether the bitmap's size is one the device takes and, for pixels stored as they are, one the
+// file holds enough bytes for (the last row's padding may be missing).
+bool bitmapFits(const BitmapHeader& header, const D3DCAPS8& caps, std::int64_t fileBytes) {
+    if (header.width <= 0 || header.height <= 0 || header.width > caps.MaxTextureWidth ||
+        header.height > caps.MaxTextureHeight) {
+        return false;
+    }
+    if (header.compression != uncompressed && header.compression != bitFields) {
+        return true;
+    }
+    const std::int64_t rowBits = header.width * header.bitsPerPixel;
+    const std::int64_t rowBytes = (rowBits + 31) / 32 * 4;
+    const std::int64_t needed = rowBytes * (header.height - 1) + (rowBits + 7) / 8;
+    return header.bitsPerPixel > 0 && fileBytes - header.pixelOffset >= needed;
+}
+
+// The bitmap decoded, once its header shows a size the device takes; nothing otherwise.
+Surface loadedBitmap(const std::string& name, const D3DCAPS8& caps) {
+    RwFile file(SDL_RWFromFile(name.c_str(), "rb"));
+    if (!file) {
+        return nullptr;
+    }
+    const std::optional<BitmapHeader> header = bitmapHeader(file.get());
+    if (!header || !bitmapFits(*header, caps, SDL_RWsize(file.get())) ||
+        SDL_RWseek(file.get(), 0, RW_SEEK_SET) != 0) {
+        return nullptr;
+    }
+    return Surface(SDL_LoadBMP_RW(file.get(), 0));
+}
+
 }  // namespace
 
 HRESULT D3DXCreateTextureFromFileA(IDirect3DDevice8* device, const char* fileName,
@@ -115,12 +201,12 @@ HRESULT D3DXCreateTextureFromFileA(IDirect3DDevice8* device, const char* fileNam
     if (device == nullptr || fileName == nullptr || texture == nullptr) {
         return D3DERR_INVALIDCALL;
     }
-    const Surface loaded(SDL_LoadBMP(hostFileName(fileName).c_str()));
+    D3DCAPS8 caps{};
+    device->GetDeviceCaps(&caps);
+    const Surface loaded = loadedBitmap(hostFileName(fileName), caps);
     if (!loaded || loaded->w <= 0 || loaded->h <= 0) {
         return D3DXERR_INVALIDDATA;
     }
-    D3DCAPS8 caps{};
-    device->GetDeviceCaps(&caps);
     if (static_cast<DWORD>(loaded->w) > caps.MaxTextureWidth ||
         static_cast<DWORD>(loaded->h) > caps.MaxTextureHeight) {
         return D3DXERR_INVALIDDATA;

@@ -24,10 +24,16 @@ void copyText(char* to, std::size_t room, const std::string& text) {
     std::snprintf(to, room, "%s", text.c_str());
 }
 
+// What a display SDL knows but cannot size (a driver without a screen) is taken to show.
+constexpr D3DDISPLAYMODE sizelessDisplayMode{1024, 768, 0, D3DFMT_X8R8G8B8};
+
 D3DDISPLAYMODE desktopMode(int display) {
     SDL_DisplayMode mode{};
-    if (SDL_GetDesktopDisplayMode(display, &mode) != 0 || mode.w <= 0 || mode.h <= 0) {
+    if (SDL_GetDesktopDisplayMode(display, &mode) != 0) {
         return D3DDISPLAYMODE{};
+    }
+    if (mode.w <= 0 || mode.h <= 0) {
+        return sizelessDisplayMode;
     }
     const D3DFORMAT format = formatOfSdlPixelFormat(mode.format);
     return {static_cast<UINT>(mode.w), static_cast<UINT>(mode.h),
@@ -36,7 +42,8 @@ D3DDISPLAYMODE desktopMode(int display) {
 }
 
 // The modes of a display the game can use, in SDL's order, with equal modes listed once. A
-// display whose driver lists none (the offscreen driver) offers its desktop mode.
+// display whose driver lists none usable (the offscreen driver lists one 0 x 0 mode of no
+// format) offers its desktop mode.
 std::vector<D3DDISPLAYMODE> displayModes(int display) {
     std::vector<D3DDISPLAYMODE> modes;
     const int count = SDL_GetNumDisplayModes(display);

@@ -1203,6 +1203,8 @@ void GlDevice::uploadUniforms(const VertexLayout& layout) {
     glUniform1i(u.emissiveSource, colourSource(rs[D3DRS_EMISSIVEMATERIALSOURCE], colourVertex,
                                                hasDiffuse, hasSpecular));
     glUniform1i(u.hasTexture, textures_[0].get() != nullptr ? 1 : 0);
+    glUniform1i(u.pointSampled,
+                ts[D3DTSS_MAGFILTER] == D3DTEXF_POINT || ts[D3DTSS_MINFILTER] == D3DTEXF_POINT);
     glUniform1i(u.colorOp, static_cast<GLint>(ts[D3DTSS_COLOROP]));
     glUniform1i(u.colorArg1, static_cast<GLint>(ts[D3DTSS_COLORARG1]));
     glUniform1i(u.colorArg2, static_cast<GLint>(ts[D3DTSS_COLORARG2]));

@@ -109,6 +109,7 @@ in vec2 vTexCoord;
 
 uniform sampler2D texture0;
 uniform bool hasTexture;
+uniform bool pointSampled;
 uniform int colorOp;
 uniform int colorArg1;
 uniform int colorArg2;
@@ -158,7 +159,14 @@ bool passes(int func, int value, int reference) {
 }
 
 void main() {
-    vec4 texel = hasTexture ? texture(texture0, vTexCoord) : vec4(1.0);
+    // Direct3D's point sampling takes the texel right of (below) an edge the sample lies on
+    // exactly; a nudge of 1/256 texel towards +u, +v keeps interpolation error from landing on
+    // either side, or from wrapping u or v of exactly 0 to the far edge.
+    vec2 sampledAt = vTexCoord;
+    if (hasTexture && pointSampled) {
+        sampledAt += 1.0 / (256.0 * vec2(textureSize(texture0, 0)));
+    }
+    vec4 texel = hasTexture ? texture(texture0, sampledAt) : vec4(1.0);
     vec4 colour = vDiffuse;
     if (colorOp != 1) {
         colour.rgb = combine(colorOp, argument(colorArg1, texel), argument(colorArg2, texel)).rgb;
@@ -234,6 +242,7 @@ bool buildFixedFunctionProgram(FixedFunctionProgram* out) {
     u.emissiveSource = at("emissiveSource");
     u.texture0 = at("texture0");
     u.hasTexture = at("hasTexture");
+    u.pointSampled = at("pointSampled");
     u.colorOp = at("colorOp");
     u.colorArg1 = at("colorArg1");
     u.colorArg2 = at("colorArg2");

@@ -17,8 +17,8 @@ struct FixedFunctionUniforms {
         normalizeNormals, localViewer, lightCount, lightDirection, lightDiffuse, lightSpecular,
         lightAmbient, materialDiffuse, materialAmbient, materialSpecular, materialEmissive,
         materialPower, globalAmbient, diffuseSource, ambientSource, specularSource, emissiveSource,
-        texture0, hasTexture, colorOp, colorArg1, colorArg2, alphaOp, alphaArg1, alphaArg2,
-        textureFactor, specularEnable, alphaTest, alphaFunc, alphaRef;
+        texture0, hasTexture, pointSampled, colorOp, colorArg1, colorArg2, alphaOp, alphaArg1,
+        alphaArg2, textureFactor, specularEnable, alphaTest, alphaFunc, alphaRef;
 };
 
 struct FixedFunctionProgram {

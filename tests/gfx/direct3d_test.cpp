@@ -54,6 +54,25 @@ TEST(Direct3DObject, ListsTheDisplaysAndTheirModes) {
     EXPECT_EQ(direct3D->Release(), 0u);
 }
 
+// The offscreen driver the tests run on lists a single 0 x 0 mode of no format; the game still
+// needs a mode to start in, and gets the display's desktop mode.
+TEST(Direct3DObject, DisplayWithoutUsableModesOffersItsDesktopMode) {
+    IDirect3D8* direct3D = Direct3DCreate8(D3D_SDK_VERSION);
+    ASSERT_NE(direct3D, nullptr);
+    ASSERT_STREQ(SDL_GetCurrentVideoDriver(), "offscreen");
+    D3DDISPLAYMODE desktop{};
+    ASSERT_EQ(direct3D->GetAdapterDisplayMode(0, &desktop), D3D_OK);
+    ASSERT_EQ(direct3D->GetAdapterModeCount(0), 1u);
+    D3DDISPLAYMODE mode{};
+    ASSERT_EQ(direct3D->EnumAdapterModes(0, 0, &mode), D3D_OK);
+    EXPECT_EQ(mode.Width, desktop.Width);
+    EXPECT_EQ(mode.Height, desktop.Height);
+    EXPECT_EQ(mode.Format, D3DFMT_X8R8G8B8);
+    EXPECT_GE(mode.Width, 640u);
+    EXPECT_GE(mode.Height, 480u);
+    EXPECT_EQ(direct3D->Release(), 0u);
+}
+
 TEST(Direct3DObject, OpenGlDeviceTypePassesTheChecksEnumerationMakes) {
     IDirect3D8* direct3D = Direct3DCreate8(D3D_SDK_VERSION);
     ASSERT_NE(direct3D, nullptr);

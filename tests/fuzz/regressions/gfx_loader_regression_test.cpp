@@ -91,8 +91,7 @@ protected:
 // length coded, or plain and cut short) is decoded into a 900 MB image before its size is
 // compared with what the device allows; headers declaring 196608 x 65536 took 13 GB and two
 // minutes. The loader should refuse a declared size beyond the device's limits before decoding.
-// Disabled until the texture loader checks the header first.
-TEST_F(LoaderRegressions, DISABLED_BitmapDeclaringMoreThanTheDeviceAllowsIsRefusedUndecoded) {
+TEST_F(LoaderRegressions, BitmapDeclaringMoreThanTheDeviceAllowsIsRefusedUndecoded) {
     const long before = peakResidentKilobytes();
     const Bytes endOfBitmap = {0, 1};
     const std::string files[] = {
@@ -113,8 +112,7 @@ TEST_F(LoaderRegressions, DISABLED_BitmapDeclaringMoreThanTheDeviceAllowsIsRefus
 // 500 MB to 1 GB and seconds to refuse (a binary file whose face count came out near two
 // billion took 2 GB and 40 s). No count in a sound file exceeds its size in bytes; the loader
 // should refuse such a file before handing it to Assimp.
-// Disabled until the mesh loader bounds the counts first.
-TEST_F(LoaderRegressions, DISABLED_MeshDeclaringMoreVerticesThanTheFileHoldsIsRefusedUnbuilt) {
+TEST_F(LoaderRegressions, MeshDeclaringMoreVerticesThanTheFileHoldsIsRefusedUnbuilt) {
     const long before = peakResidentKilobytes();
     Bytes binary;
     const auto token = [&binary](std::uint32_t t) { put16(binary, t); };
@@ -167,8 +165,7 @@ TEST_F(LoaderRegressions, DISABLED_MeshDeclaringMoreVerticesThanTheFileHoldsIsRe
 // ends the program with a segmentation fault (a near one reads past the normals unnoticed). The
 // binary file is the one the fuzzer found; the text file says the same. The loader should refuse
 // a file whose indices exceed its counts before handing it to Assimp.
-// Disabled until the mesh loader checks the indices first: today it crashes the test program.
-TEST_F(LoaderRegressions, DISABLED_MeshWithANormalIndexOutOfRangeIsRefused) {
+TEST_F(LoaderRegressions, MeshWithANormalIndexOutOfRangeIsRefused) {
     const Bytes found = {
         0x78, 0x6f, 0x66, 0x20, 0x30, 0x33, 0x30, 0x32, 0x62, 0x69, 0x6e, 0x20, 0x30, 0x30, 0x33,
         0x32, 0x01, 0x00, 0x04, 0x00, 0x00, 0x00, 0x4d, 0x65, 0x73, 0x68, 0x01, 0x00, 0x01, 0x00,
@@ -204,8 +201,7 @@ TEST_F(LoaderRegressions, DISABLED_MeshWithANormalIndexOutOfRangeIsRefused) {
 // Found by gfx_mesh_fuzz: every subset's vertex range ran from its lowest vertex to the end of
 // the 32-bit range (VertexCount 0xFFFFFFFF - VertexStart) instead of ending after its highest
 // vertex, so a draw of the subset named vertices the mesh does not have.
-// Disabled until the mesh loader computes the range from the vertices alone.
-TEST_F(LoaderRegressions, DISABLED_MeshSubsetVertexRangeIsTheVerticesItsFacesUse) {
+TEST_F(LoaderRegressions, MeshSubsetVertexRangeIsTheVerticesItsFacesUse) {
     const std::string file = write("two_materials.x", R"(xof 0302txt 0032
 Mesh M {
  4;

@@ -8,11 +8,11 @@
 //   centres half a pixel further right and down, so HAL shifts its clip positions by half a
 //   pixel; without that shift about 5% of the pixels differed. tests/gfx/soft/ref_device_test.cpp
 //   checks REF's own placement.
-// - Point sampling exactly on a texel edge: Direct3D takes the texel right of (below) the edge;
-//   REF does so exactly, HAL's interpolation lands on either side from row to row (and on the
-//   first row and column of a screen picture, where u or v is exactly 0, it often wraps to the
-//   far edge of the texture). The point-sampled picture here is therefore smooth, so that a
-//   texel more or less stays within the tolerance.
+// - Point sampling exactly on a texel edge: Direct3D takes the texel right of (below) the edge.
+//   REF does so exactly; OpenGL's interpolation lands on either side from row to row (and where
+//   u or v is exactly 0 it wraps to the far edge), so HAL nudges point-sampled coordinates by a
+//   fraction of a texel towards +u, +v. The still background here is a sharp checkerboard whose
+//   texel edges fall exactly on pixel centres, so a texel more or less shows.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -295,12 +295,18 @@ void drawBlendedTextQuads(IDirect3DDevice8* device) {
 // a mesh drawn after it, all with pre-transformed quads.
 void drawScreenQuadsAtDepthZeroAndHundred(IDirect3DDevice8* device) {
     setGameView(device);
-    // A smooth picture that wraps seamlessly, as photographs nearly are: a texel more or less
-    // changes a channel by at most 12.
+    // A sharp checkerboard of single texels with a different colour along each edge, as a
+    // picture's first and last rows and columns often are: a texel more or less, or one from
+    // the far edge, changes a channel by far more than the tolerance.
     IDirect3DTexture8* background =
-        makeTexture(device, 24, 1, D3DFMT_X8R8G8B8, [](UINT x, UINT y, UINT) {
-            auto tent = [](UINT i) { return static_cast<std::uint32_t>(i < 12 ? 12 - i : i - 11); };
-            return 0xFF000060u | ((40 + tent(x) * 12) << 16) | ((40 + tent(y) * 12) << 8);
+        makeTexture(device, 40, 1, D3DFMT_X8R8G8B8, [](UINT x, UINT y, UINT) {
+            if (x == 0 || y == 0) {
+                return 0xFFFF2020u;
+            }
+            if (x == 39 || y == 39) {
+                return 0xFF20FF20u;
+            }
+            return (x + y) % 2 != 0 ? 0xFFE0E0E0u : 0xFF202060u;
         });
     IDirect3DTexture8* picture = makeTexture(
         device, 16, 1, D3DFMT_X8R8G8B8,
