@@ -108,3 +108,48 @@ constexpr std::uint32_t VK_DIVIDE = 0x6F;
 constexpr std::uint32_t VK_F1 = 0x70;
 constexpr std::uint32_t VK_F12 = 0x7B;
 constexpr std::uint32_t VK_NUMLOCK = 0x90;
+constexpr std::uint32_t VK_SCROLL = 0x91;
+constexpr std::uint32_t VK_LWIN = 0x5B;
+constexpr std::uint32_t VK_RWIN = 0x5C;
+constexpr std::uint32_t VK_APPS = 0x5D;
+constexpr std::uint32_t VK_SNAPSHOT = 0x2C;
+// Punctuation keys of a US layout (the "OEM" keys).
+constexpr std::uint32_t VK_OEM_1 = 0xBA;       // ;:
+constexpr std::uint32_t VK_OEM_PLUS = 0xBB;    // =+
+constexpr std::uint32_t VK_OEM_COMMA = 0xBC;   // ,<
+constexpr std::uint32_t VK_OEM_MINUS = 0xBD;   // -_
+constexpr std::uint32_t VK_OEM_PERIOD = 0xBE;  // .>
+constexpr std::uint32_t VK_OEM_2 = 0xBF;       // /?
+constexpr std::uint32_t VK_OEM_3 = 0xC0;       // `~
+constexpr std::uint32_t VK_OEM_4 = 0xDB;       // [{
+constexpr std::uint32_t VK_OEM_5 = 0xDC;       // \|
+constexpr std::uint32_t VK_OEM_6 = 0xDD;       // ]}
+constexpr std::uint32_t VK_OEM_7 = 0xDE;       // '"
+
+// Key-message lParam bits: the key was already down (auto-repeat), and Alt was held.
+constexpr MessageLong kKeyWasDownBit = MessageLong{1} << 30;
+constexpr MessageLong kKeyAltHeldBit = MessageLong{1} << 29;
+
+// The command message's wParam for a menu or accelerator command (low word the id, high word
+// 0 from a menu and 1 from an accelerator).
+constexpr MessageParam menuCommand(std::uint32_t id) {
+    return id & 0xFFFFu;
+}
+constexpr MessageParam acceleratorCommand(std::uint32_t id) {
+    return (id & 0xFFFFu) | 0x10000u;
+}
+constexpr std::uint32_t commandId(MessageParam wParam) {
+    return wParam & 0xFFFFu;
+}
+
+// lParam built from two 16-bit halves (sizes and client positions).
+constexpr MessageLong makeLong(int low, int high) {
+    return static_cast<MessageLong>((static_cast<std::uint32_t>(low) & 0xFFFFu) |
+                                    ((static_cast<std::uint32_t>(high) & 0xFFFFu) << 16));
+}
+constexpr int lowWord(MessageLong value) {
+    return static_cast<std::int16_t>(value & 0xFFFF);
+}
+constexpr int highWord(MessageLong value) {
+    return static_cast<std::int16_t>((value >> 16) & 0xFFFF);
+}

@@ -1,0 +1,521 @@
+// The window's menu bar and the modal dialog, drawn with Dear ImGui over the device's frame.
+// Opening a menu is the menu loop: the window hears enter-menu-loop, the menu stays open
+// (redrawn through the window's paint message) until it closes, the window hears
+// exit-menu-loop, and a chosen item arrives as a command message.
+#include <SDL.h>
+#include <imgui.h>
+#include <imgui_internal.h>
+
+#include <string>
+
+#include "platform/dialog.h"
+#include "platform/overlay_renderer.h"
+#include "platform/window_internal.h"
+
+namespace {
+
+struct MenuItemEntry {
+    const char* text;
+    std::uint32_t command;
+};
+
+constexpr MenuItemEntry kOptionsItems[] = {
+    {"Change video mode...", kCommandChangeVideoMode},
+    {"Dynamic/static background", kCommandToggleBackground},
+    {"Music on/off", kCommandToggleMusic},
+};
+constexpr const char* kOptionsMenu = "&Options";
+constexpr const char* kHelpItem = "&Help";
+
+// Pixels per dialog unit of the dialog's font.
+constexpr float kDialogUnitX = 1.5f;
+constexpr float kDialogUnitY = 1.75f;
+
+struct ActiveDialog {
+    Dialog* dialog = nullptr;
+    int pendingControl = 0;
+    int pendingNotification = 0;
+    bool hasPending = false;
+};
+
+struct MenuBarState {
+    ImGuiContext* context = nullptr;
+    Uint64 lastFrame = 0;
+    bool anyMenuOpen = false;
+    bool openOptionsByKey = false;
+    std::uint32_t chosenCommand = 0;
+    unsigned framesBuilt = 0;
+    bool frameWaiting = false;  // built by drawMenuBar, not yet drawn by a swap
+    ActiveDialog activeDialog;
+};
+
+MenuBarState state;
+
+ModalDialogRunner installedRunner = nullptr;
+
+// Text without the '&' mnemonic markers ("&&" stays a single '&').
+std::string withoutMnemonic(const std::string& text) {
+    std::string shown;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '&' && i + 1 < text.size()) {
+            ++i;
+        }
+        shown += text[i];
+    }
+    return shown;
+}
+
+void ensureContext() {
+    if (state.context != nullptr) {
+        return;
+    }
+    state.context = ImGui::CreateContext();
+    ImGuiIO& io = ImGui::GetIO();
+    io.IniFilename = nullptr;
+    io.LogFilename = nullptr;
+    ImGui::StyleColorsLight();
+    ImGuiStyle& style = ImGui::GetStyle();
+    style.DisplaySafeAreaPadding = ImVec2(0.0f, 0.0f);
+    style.WindowMinSize = ImVec2(1.0f, 1.0f);
+    style.WindowRounding = 0.0f;
+    style.FrameRounding = 2.0f;
+    const ImFont* font = io.Fonts->AddFontDefault();
+    io.Fonts->Build();
+    style.FramePadding.y = (static_cast<float>(kMenuBarHeight) - font->FontSize) * 0.5f;
+}
+
+void drawMenus(bool& anyOpen) {
+    ImGui::SetNextWindowPos(ImVec2(0.0f, 0.0f));
+    ImGui::SetNextWindowSize(
+        ImVec2(ImGui::GetIO().DisplaySize.x, static_cast<float>(kMenuBarHeight)));
+    ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, ImVec2(0.0f, 0.0f));
+    ImGui::PushStyleVar(ImGuiStyleVar_WindowBorderSize, 0.0f);
+    ImGui::PushStyleVar(ImGuiStyleVar_WindowMinSize, ImVec2(1.0f, 1.0f));
+    const bool barShown =
+        ImGui::Begin("##menubar", nullptr,
+                     ImGuiWindowFlags_NoTitleBar | ImGuiWindowFlags_NoResize |
+                         ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoScrollbar |
+                         ImGuiWindowFlags_NoScrollWithMouse | ImGuiWindowFlags_NoSavedSettings |
+                         ImGuiWindowFlags_NoBringToFrontOnFocus | ImGuiWindowFlags_MenuBar);
+    ImGui::PopStyleVar(3);
+    if (!barShown || !ImGui::BeginMenuBar()) {
+        ImGui::End();
+        return;
+    }
+    const std::string optionsLabel = withoutMnemonic(kOptionsMenu) + "##options";
+    if (state.openOptionsByKey) {
+        ImGui::OpenPopup(optionsLabel.c_str());
+        state.openOptionsByKey = false;
+    }
+    if (ImGui::BeginMenu(optionsLabel.c_str())) {
+        anyOpen = true;
+        for (const MenuItemEntry& item : kOptionsItems) {
+            if (ImGui::MenuItem(item.text)) {
+                state.chosenCommand = item.command;
+            }
+        }
+        ImGui::EndMenu();
+    }
+    if (ImGui::MenuItem((withoutMnemonic(kHelpItem) + "##help").c_str())) {
+        state.chosenCommand = kCommandHelp;
+    }
+    ImGui::EndMenuBar();
+    ImGui::End();
+}
+
+void queueDialogCommand(int controlId, int notification) {
+    state.activeDialog.pendingControl = controlId;
+    state.activeDialog.pendingNotification = notification;
+    state.activeDialog.hasPending = true;
+}
+
+void drawGroupBox(const DialogControl& control, ImVec2 origin) {
+    ImDrawList* drawList = ImGui::GetWindowDrawList();
+    const ImVec2 topLeft(origin.x + static_cast<float>(control.x) * kDialogUnitX,
+                         origin.y + static_cast<float>(control.y) * kDialogUnitY);
+    const ImVec2 bottomRight(topLeft.x + static_cast<float>(control.width) * kDialogUnitX,
+                             topLeft.y + static_cast<float>(control.height) * kDialogUnitY);
+    const float textTop = topLeft.y - ImGui::GetFontSize() * 0.5f;
+    drawList->AddRect(topLeft, bottomRight, ImGui::GetColorU32(ImGuiCol_Border));
+    const std::string text = withoutMnemonic(control.text);
+    const ImVec2 textSize = ImGui::CalcTextSize(text.c_str());
+    const ImVec2 textAt(topLeft.x + 6.0f, textTop);
+    drawList->AddRectFilled(ImVec2(textAt.x - 2.0f, textAt.y),
+                            ImVec2(textAt.x + textSize.x + 2.0f, textAt.y + textSize.y),
+                            ImGui::GetColorU32(ImGuiCol_WindowBg));
+    drawList->AddText(textAt, ImGui::GetColorU32(ImGuiCol_Text), text.c_str());
+}
+
+void drawControl(DialogControl& control, ImVec2 origin) {
+    if (control.kind == ControlKind::GroupBox) {
+        drawGroupBox(control, origin);
+        return;
+    }
+    const float width = static_cast<float>(control.width) * kDialogUnitX;
+    ImGui::SetCursorScreenPos(ImVec2(origin.x + static_cast<float>(control.x) * kDialogUnitX,
+                                     origin.y + static_cast<float>(control.y) * kDialogUnitY));
+    ImGui::PushID(control.id == kStaticControlId ? static_cast<int>(control.x * 1000 + control.y)
+                                                 : control.id);
+    ImGui::BeginDisabled(!control.enabled);
+    const std::string text = withoutMnemonic(control.text);
+    switch (control.kind) {
+        case ControlKind::Label:
+            ImGui::TextUnformatted(text.c_str());
+            break;
+        case ControlKind::DropDownList: {
+            ImGui::SetNextItemWidth(width);
+            const bool valid =
+                control.selected >= 0 && control.selected < static_cast<int>(control.items.size());
+            const char* preview = valid ? control.items[control.selected].c_str() : "";
+            if (ImGui::BeginCombo("##list", preview)) {
+                for (int i = 0; i < static_cast<int>(control.items.size()); ++i) {
+                    const bool selected = i == control.selected;
+                    ImGui::PushID(i);
+                    if (ImGui::Selectable(control.items[i].c_str(), selected)) {
+                        selectListItem(*state.activeDialog.dialog, control.id, i);
+                        queueDialogCommand(control.id, kNotifySelectionConfirmed);
+                    }
+                    if (selected) {
+                        ImGui::SetItemDefaultFocus();
+                    }
+                    ImGui::PopID();
+                }
+                ImGui::EndCombo();
+            }
+            break;
+        }
+        case ControlKind::RadioButton:
+            if (ImGui::RadioButton(text.c_str(), control.checked)) {
+                clickRadioButton(*state.activeDialog.dialog, control.id);
+                queueDialogCommand(control.id, kNotifyClicked);
+            }
+            break;
+        case ControlKind::DefaultButton:
+        case ControlKind::Button:
+            if (ImGui::Button(text.c_str(),
+                              ImVec2(width, static_cast<float>(control.height) * kDialogUnitY))) {
+                queueDialogCommand(control.id, kNotifyClicked);
+            }
+            break;
+        case ControlKind::GroupBox:
+            break;
+    }
+    ImGui::EndDisabled();
+    ImGui::PopID();
+}
+
+void drawDialog(WindowRecord& record) {
+    Dialog* dialog = state.activeDialog.dialog;
+    if (dialog == nullptr) {
+        return;
+    }
+    int windowWidth = 0;
+    int windowHeight = 0;
+    SDL_GetWindowSize(record.sdl, &windowWidth, &windowHeight);
+    const float bar = static_cast<float>(menuBarHeightOf(record));
+    const ImVec2 size(static_cast<float>(dialog->width) * kDialogUnitX,
+                      static_cast<float>(dialog->height) * kDialogUnitY + ImGui::GetFrameHeight());
+    const ImVec2 centre(static_cast<float>(windowWidth) * 0.5f,
+                        bar + (static_cast<float>(windowHeight) - bar) * 0.5f);
+    ImGui::SetNextWindowPos(centre, ImGuiCond_Always, ImVec2(0.5f, 0.5f));
+    ImGui::SetNextWindowSize(size, ImGuiCond_Always);
+    ImGui::SetNextWindowFocus();
+    bool open = true;
+    const std::string title = dialog->caption + "##dialog";
+    if (ImGui::Begin(title.c_str(), &open,
+                     ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoMove |
+                         ImGuiWindowFlags_NoCollapse | ImGuiWindowFlags_NoSavedSettings |
+                         ImGuiWindowFlags_NoScrollbar)) {
+        const ImVec2 origin(ImGui::GetWindowPos().x,
+                            ImGui::GetWindowPos().y + ImGui::GetFrameHeight());
+        for (DialogControl& control : dialog->controls) {
+            drawControl(control, origin);
+        }
+    }
+    ImGui::End();
+    if (!open) {
+        queueDialogCommand(kDialogCancel, kNotifyClicked);
+    }
+}
+
+// Builds one ImGui frame of the window's overlay: the bar with any open menu, and the dialog.
+void buildFrame(WindowRecord& record) {
+    ensureContext();
+    ImGuiIO& io = ImGui::GetIO();
+    int width = 0;
+    int height = 0;
+    SDL_GetWindowSize(record.sdl, &width, &height);
+    io.DisplaySize = ImVec2(static_cast<float>(width), static_cast<float>(height));
+    const Uint64 now = SDL_GetPerformanceCounter();
+    const double seconds = state.lastFrame == 0
+                               ? 1.0 / 60.0
+                               : static_cast<double>(now - state.lastFrame) /
+                                     static_cast<double>(SDL_GetPerformanceFrequency());
+    io.DeltaTime = static_cast<float>(seconds > 0.0 ? seconds : 1.0 / 60.0);
+    state.lastFrame = now;
+
+    ImGui::NewFrame();
+    bool anyOpen = false;
+    if (menuBarHeightOf(record) > 0) {
+        drawMenus(anyOpen);
+    }
+    drawDialog(record);
+    ImGui::Render();
+    state.anyMenuOpen = anyOpen;
+    ++state.framesBuilt;
+}
+
+// Has the window redraw itself (which draws the overlay); builds the overlay frame here if
+// the window drew nothing, so the menus and the dialog go on working without a device.
+void repaint(WindowRecord& record) {
+    const unsigned before = state.framesBuilt;
+    sendMessage(record.handle, WM_PAINT, 0, 0);
+    if (state.framesBuilt == before && findWindowRecord(record.handle) != nullptr) {
+        buildFrame(record);
+    }
+}
+
+enum class ModalEvent { Continue, Escape, Enter, Close };
+
+// Takes one event while a menu or the dialog is open: the overlay gets the mouse, Escape and
+// Enter are reported, the close button ends the loop (and stays queued for the window).
+ModalEvent takeModalEvent(WindowRecord& record) {
+    SDL_Event event;
+    if (SDL_WaitEvent(&event) == 0) {
+        return ModalEvent::Close;
+    }
+    feedMenuBarInput(record, event);
+    if (event.type == SDL_QUIT ||
+        (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE)) {
+        queueMessage(WindowMessage{record.handle, WM_CLOSE, 0, 0});
+        return ModalEvent::Close;
+    }
+    if (event.type == SDL_KEYDOWN && event.key.repeat == 0) {
+        if (event.key.keysym.sym == SDLK_ESCAPE) {
+            return ModalEvent::Escape;
+        }
+        if (event.key.keysym.sym == SDLK_RETURN || event.key.keysym.sym == SDLK_KP_ENTER) {
+            return ModalEvent::Enter;
+        }
+    }
+    return ModalEvent::Continue;
+}
+
+int runImGuiDialog(WindowHandle owner, Dialog& dialog, DialogProcedure procedure, void* context) {
+    WindowRecord* record = findWindowRecord(owner);
+    if (record == nullptr) {
+        return kDialogCancel;
+    }
+    const WindowHandle handle = record->handle;
+    state.activeDialog = ActiveDialog{&dialog};
+    int result = -1;
+    while (result == -1) {
+        repaint(*record);
+        if (state.activeDialog.hasPending) {
+            state.activeDialog.hasPending = false;
+            result = procedure(dialog, state.activeDialog.pendingControl,
+                               state.activeDialog.pendingNotification, context);
+            continue;
+        }
+        switch (takeModalEvent(*record)) {
+            case ModalEvent::Escape:
+            case ModalEvent::Close:
+                result = procedure(dialog, kDialogCancel, kNotifyClicked, context);
+                break;
+            case ModalEvent::Enter:
+                result = procedure(dialog, kDialogOk, kNotifyClicked, context);
+                break;
+            case ModalEvent::Continue:
+                break;
+        }
+        record = findWindowRecord(handle);
+        if (record == nullptr && result == -1) {
+            result = kDialogCancel;
+        }
+    }
+    state.activeDialog = ActiveDialog{};
+    return result;
+}
+
+}  // namespace
+
+void feedMenuBarInput(WindowRecord&, const SDL_Event& event) {
+    ensureContext();
+    ImGuiIO& io = ImGui::GetIO();
+    switch (event.type) {
+        case SDL_MOUSEMOTION:
+            io.MousePos =
+                ImVec2(static_cast<float>(event.motion.x), static_cast<float>(event.motion.y));
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP: {
+            io.MousePos =
+                ImVec2(static_cast<float>(event.button.x), static_cast<float>(event.button.y));
+            const int button = event.button.button == SDL_BUTTON_LEFT    ? 0
+                               : event.button.button == SDL_BUTTON_RIGHT ? 1
+                                                                         : 2;
+            io.MouseDown[button] = event.type == SDL_MOUSEBUTTONDOWN;
+            break;
+        }
+        case SDL_WINDOWEVENT:
+            if (event.window.event == SDL_WINDOWEVENT_LEAVE) {
+                io.MousePos = ImVec2(-FLT_MAX, -FLT_MAX);
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+void runMenuLoop(WindowRecord& record) {
+    static bool inMenuLoop = false;
+    if (inMenuLoop) {
+        return;
+    }
+    inMenuLoop = true;
+    const WindowHandle handle = record.handle;
+    state.chosenCommand = 0;
+    const bool byKey = !ImGui::GetIO().MouseDown[0];
+    state.openOptionsByKey = byKey;
+    sendMessage(handle, WM_ENTERMENULOOP, 0, 0);
+    // One frame with the button up first, so the bar is known under the pointer when the
+    // press that opened the loop is seen.
+    if (WindowRecord* live = findWindowRecord(handle); live != nullptr && !byKey) {
+        ImGui::GetIO().MouseDown[0] = false;
+        repaint(*live);
+        ImGui::GetIO().MouseDown[0] = true;
+    }
+    for (;;) {
+        WindowRecord* live = findWindowRecord(handle);
+        if (live == nullptr) {
+            break;
+        }
+        repaint(*live);
+        if (state.chosenCommand != 0) {
+            break;
+        }
+        if (!state.anyMenuOpen && !ImGui::GetIO().MouseDown[0]) {
+            break;
+        }
+        const ModalEvent event = takeModalEvent(*live);
+        if (event == ModalEvent::Escape || event == ModalEvent::Close) {
+            break;
+        }
+    }
+    if (findWindowRecord(handle) != nullptr) {
+        ImGui::GetIO().MouseDown[0] = false;
+        ImGui::ClosePopupsOverWindow(nullptr, false);
+        repaint(*findWindowRecord(handle));
+        sendMessage(handle, WM_EXITMENULOOP, 0, 0);
+        if (state.chosenCommand != 0) {
+            queueMessage(WindowMessage{handle, WM_COMMAND, menuCommand(state.chosenCommand), 0});
+        }
+    }
+    state.chosenCommand = 0;
+    inMenuLoop = false;
+}
+
+void releaseMenuBar(WindowRecord&) {
+    forgetOverlayGraphics();
+    if (state.context != nullptr) {
+        ImGui::DestroyContext(state.context);
+    }
+    state = MenuBarState{};
+}
+
+void drawMenuBar(WindowHandle window) {
+    if (WindowRecord* record = findWindowRecord(window)) {
+        buildFrame(*record);
+        state.frameWaiting = true;
+    }
+}
+
+void drawOverlayBeforeSwap(WindowRecord& record) {
+    const bool dialogOpen = state.activeDialog.dialog != nullptr;
+    if ((menuBarHeightOf(record) == 0 && !dialogOpen) || SDL_GL_GetCurrentWindow() != record.sdl) {
+        return;
+    }
+    if (!state.frameWaiting) {
+        buildFrame(record);
+    }
+    state.frameWaiting = false;
+    int width = 0;
+    int height = 0;
+    fullDrawableSize(record.sdl, &width, &height);
+    renderOverlay(ImGui::GetDrawData(), width, height);
+}
+
+void windowGraphicsChanged(WindowHandle) {
+    forgetOverlayGraphics();
+}
+
+// ---- Dialog model and runner.
+
+void DialogControl::clearItems() {
+    items.clear();
+    itemData.clear();
+    selected = -1;
+}
+
+int DialogControl::addItem(const std::string& itemText, std::int64_t data) {
+    items.push_back(itemText);
+    itemData.push_back(data);
+    return static_cast<int>(items.size()) - 1;
+}
+
+DialogControl* Dialog::control(int id) {
+    if (id == kStaticControlId) {
+        return nullptr;
+    }
+    for (DialogControl& candidate : controls) {
+        if (candidate.id == id) {
+            return &candidate;
+        }
+    }
+    return nullptr;
+}
+
+void clickRadioButton(Dialog& dialog, int controlId) {
+    std::size_t index = dialog.controls.size();
+    for (std::size_t i = 0; i < dialog.controls.size(); ++i) {
+        if (dialog.controls[i].id == controlId &&
+            dialog.controls[i].kind == ControlKind::RadioButton) {
+            index = i;
+        }
+    }
+    if (index == dialog.controls.size() || !dialog.controls[index].enabled) {
+        return;
+    }
+    std::size_t first = index;
+    while (first > 0 && !dialog.controls[first].firstOfGroup &&
+           dialog.controls[first - 1].kind == ControlKind::RadioButton) {
+        --first;
+    }
+    for (std::size_t i = first; i < dialog.controls.size(); ++i) {
+        DialogControl& control = dialog.controls[i];
+        if (control.kind != ControlKind::RadioButton || (i > first && control.firstOfGroup)) {
+            break;
+        }
+        control.checked = i == index;
+    }
+}
+
+void selectListItem(Dialog& dialog, int controlId, int item) {
+    DialogControl* list = dialog.control(controlId);
+    if (list != nullptr && list->kind == ControlKind::DropDownList && list->enabled && item >= 0 &&
+        item < static_cast<int>(list->items.size())) {
+        list->selected = item;
+    }
+}
+
+int runModalDialog(WindowHandle owner, Dialog& dialog, DialogProcedure procedure, void* context) {
+    return (installedRunner != nullptr ? installedRunner : runImGuiDialog)(owner, dialog, procedure,
+                                                                           context);
+}
+
+ModalDialogRunner setModalDialogRunner(ModalDialogRunner runner) {
+    const ModalDialogRunner previous =
+        installedRunner != nullptr ? installedRunner : runImGuiDialog;
+    installedRunner = runner;
+    return previous;
+}

@@ -1,0 +1,250 @@
+// The main window on the offscreen video driver: its size with the menu bar, the message
+// queue, the accelerator, and the menu loop and dialog driven by synthetic input.
+#include "platform/window.h"
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "platform/dialog.h"
+
+namespace {
+
+struct Seen {
+    std::uint32_t message;
+    MessageParam wParam;
+};
+
+std::vector<Seen>& seen() {
+    static std::vector<Seen> messages;
+    return messages;
+}
+
+MessageResult recordingProcedure(WindowHandle window, std::uint32_t message, MessageParam wParam,
+                                 MessageLong lParam) {
+    if (message != WM_PAINT) {
+        seen().push_back(Seen{message, wParam});
+    }
+    return defaultWindowProcedure(window, message, wParam, lParam);
+}
+
+std::vector<std::uint32_t> seenMessages() {
+    std::vector<std::uint32_t> numbers;
+    for (const Seen& s : seen()) {
+        numbers.push_back(s.message);
+    }
+    return numbers;
+}
+
+constexpr std::uint32_t kWindowed = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
+
+class WindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        seen().clear();
+        WindowDescription description;
+        description.title = "Window test";
+        description.style = kWindowed;
+        description.clientWidth = 320;
+        description.clientHeight = 200;
+        description.withMenuBar = true;
+        description.procedure = recordingProcedure;
+        window = createWindow(description);
+        ASSERT_NE(window, nullptr) << SDL_GetError();
+        drain();
+        seen().clear();
+    }
+    void TearDown() override {
+        if (isWindow(window)) {
+            destroyWindow(window);
+        }
+        drain();
+    }
+    void drain() {
+        WindowMessage message;
+        while (peekMessage(message, true)) {
+            dispatchMessage(message);
+        }
+    }
+    void pushMouse(Uint32 type, int x, int y) {
+        SDL_Event event{};
+        event.type = type;
+        if (type == SDL_MOUSEMOTION) {
+            event.motion.windowID = SDL_GetWindowID(SDL_GetWindowFromID(windowId()));
+            event.motion.x = x;
+            event.motion.y = y;
+        } else {
+            event.button.windowID = windowId();
+            event.button.button = SDL_BUTTON_LEFT;
+            event.button.x = x;
+            event.button.y = y;
+        }
+        SDL_PushEvent(&event);
+    }
+    void pushKey(Uint32 type, SDL_Keycode key, Uint16 modifiers = KMOD_NONE) {
+        SDL_Event event{};
+        event.type = type;
+        event.key.windowID = windowId();
+        event.key.keysym.sym = key;
+        event.key.keysym.mod = modifiers;
+        SDL_PushEvent(&event);
+    }
+    // Clicks at a point of the window (mouse moved there first, so the menu sees it hovered).
+    void click(int x, int y) {
+        pushMouse(SDL_MOUSEMOTION, x, y);
+        pushMouse(SDL_MOUSEBUTTONDOWN, x, y);
+        pushMouse(SDL_MOUSEBUTTONUP, x, y);
+    }
+    Uint32 windowId() const {
+        SDL_Window* sdl = nullptr;
+        for (Uint32 id = 1; id < 64 && sdl == nullptr; ++id) {
+            if (SDL_Window* candidate = SDL_GetWindowFromID(id)) {
+                if (reinterpret_cast<WindowHandle>(candidate) == window) {
+                    return id;
+                }
+            }
+        }
+        return 0;
+    }
+
+    WindowHandle window = nullptr;
+};
+
+TEST_F(WindowTest, TheClientAreaLiesBelowTheMenuBar) {
+    EXPECT_EQ(clientRect(window).width(), 320);
+    EXPECT_EQ(clientRect(window).height(), 200);
+    EXPECT_EQ(windowBounds(window).height(), 200 + kMenuBarHeight);
+    EXPECT_TRUE(menuBarShown(window));
+    int drawableWidth = 0;
+    int drawableHeight = 0;
+    SDL_GL_GetDrawableSize(reinterpret_cast<SDL_Window*>(window), &drawableWidth, &drawableHeight);
+    EXPECT_EQ(drawableWidth, 320);
+    EXPECT_EQ(drawableHeight, 200);  // the device's drawable is the client area
+}
+
+TEST_F(WindowTest, APopupStyleHidesTheMenuBarAndKeepsTheClientSize) {
+    setWindowStyle(window, WS_POPUP | WS_SYSMENU);
+    EXPECT_FALSE(menuBarShown(window));
+    EXPECT_EQ(clientRect(window).height(), 200);
+    EXPECT_EQ(windowBounds(window).height(), 200);
+    setWindowStyle(window, kWindowed);
+    EXPECT_TRUE(menuBarShown(window));
+    EXPECT_EQ(clientRect(window).height(), 200);
+}
+
+TEST_F(WindowTest, PostedMessagesArriveInOrderAndQuitComesLast) {
+    postQuitMessage(3);
+    postMessage(window, MM_MCINOTIFY, MCI_NOTIFY_SUCCESSFUL, 7);
+    postMessage(window, WM_COMMAND, menuCommand(kCommandHelp), 0);
+    WindowMessage message;
+    ASSERT_TRUE(getMessage(message));
+    EXPECT_EQ(message.message, MM_MCINOTIFY);
+    EXPECT_EQ(message.lParam, 7);
+    ASSERT_TRUE(getMessage(message));
+    EXPECT_EQ(message.message, WM_COMMAND);
+    EXPECT_FALSE(getMessage(message));
+    EXPECT_EQ(message.message, WM_QUIT);
+    EXPECT_EQ(message.wParam, 3u);
+}
+
+TEST_F(WindowTest, MessagesForAClosedWindowAreDropped) {
+    postMessage(window, WM_COMMAND, menuCommand(kCommandHelp), 0);
+    destroyWindow(window);
+    WindowMessage message;
+    EXPECT_FALSE(peekMessage(message, true));
+    EXPECT_EQ(sendMessage(window, WM_CLOSE, 0, 0), 0);
+}
+
+TEST_F(WindowTest, AltEnterIsCommandFortyThousandThree) {
+    const WindowMessage altEnter{window, WM_SYSKEYDOWN, VK_RETURN, kKeyAltHeldBit};
+    EXPECT_TRUE(translateAccelerator(window, altEnter));
+    ASSERT_EQ(seen().size(), 1u);
+    EXPECT_EQ(seen()[0].message, WM_COMMAND);
+    EXPECT_EQ(commandId(seen()[0].wParam), kCommandToggleFullscreen);
+    const WindowMessage enter{window, WM_KEYDOWN, VK_RETURN, 0};
+    EXPECT_FALSE(translateAccelerator(window, enter));
+    const WindowMessage repeated{window, WM_SYSKEYDOWN, VK_RETURN, kKeyAltHeldBit | kKeyWasDownBit};
+    EXPECT_FALSE(translateAccelerator(window, repeated));
+}
+
+TEST_F(WindowTest, ChoosingAMenuItemRunsTheMenuLoopThenSendsItsCommand) {
+    // Open "Options", then take its first item.
+    pushMouse(SDL_MOUSEMOTION, 20, 10);
+    pushMouse(SDL_MOUSEBUTTONDOWN, 20, 10);
+    pushMouse(SDL_MOUSEBUTTONUP, 20, 10);
+    click(40, 32);
+    drain();
+    const std::vector<std::uint32_t> expected = {WM_NCHITTEST, WM_ENTERMENULOOP, WM_EXITMENULOOP,
+                                                 WM_COMMAND};
+    ASSERT_EQ(seenMessages(), expected);
+    EXPECT_EQ(seen()[3].wParam, menuCommand(kCommandChangeVideoMode));
+}
+
+TEST_F(WindowTest, HelpOnTheBarIsACommandToo) {
+    click(95, 10);
+    drain();
+    ASSERT_FALSE(seen().empty());
+    EXPECT_EQ(seen().back().message, WM_COMMAND);
+    EXPECT_EQ(seen().back().wParam, menuCommand(kCommandHelp));
+}
+
+TEST_F(WindowTest, EscapeClosesAnOpenMenuWithoutACommand) {
+    click(20, 10);
+    pushKey(SDL_KEYDOWN, SDLK_ESCAPE);
+    drain();
+    EXPECT_EQ(seenMessages(),
+              (std::vector<std::uint32_t>{WM_NCHITTEST, WM_ENTERMENULOOP, WM_EXITMENULOOP}));
+}
+
+TEST_F(WindowTest, AltAloneOpensTheMenuButAltEnterDoesNot) {
+    pushKey(SDL_KEYDOWN, SDLK_LALT, KMOD_LALT);
+    pushKey(SDL_KEYDOWN, SDLK_RETURN, KMOD_LALT);
+    pushKey(SDL_KEYUP, SDLK_RETURN, KMOD_LALT);
+    pushKey(SDL_KEYUP, SDLK_LALT, KMOD_NONE);
+    drain();
+    for (const Seen& s : seen()) {
+        EXPECT_NE(s.message, WM_SYSCOMMAND);
+    }
+    seen().clear();
+    pushKey(SDL_KEYDOWN, SDLK_LALT, KMOD_LALT);
+    pushKey(SDL_KEYUP, SDLK_LALT, KMOD_NONE);
+    pushKey(SDL_KEYDOWN, SDLK_ESCAPE);  // closes the menu the Alt key opened
+    drain();
+    bool keyMenu = false;
+    bool enteredMenu = false;
+    for (const Seen& s : seen()) {
+        keyMenu = keyMenu || (s.message == WM_SYSCOMMAND && s.wParam == SC_KEYMENU);
+        enteredMenu = enteredMenu || s.message == WM_ENTERMENULOOP;
+    }
+    EXPECT_TRUE(keyMenu);
+    EXPECT_TRUE(enteredMenu);
+}
+
+int countingProcedure(Dialog&, int controlId, int, void* context) {
+    static_cast<std::vector<int>*>(context)->push_back(controlId);
+    return controlId == kDialogCancel || controlId == kDialogOk ? controlId : -1;
+}
+
+TEST_F(WindowTest, TheModalDialogEndsWithCancelOnEscapeAndOkOnEnter) {
+    Dialog dialog;
+    dialog.caption = "Test";
+    dialog.width = 100;
+    dialog.height = 50;
+    std::vector<int> commands;
+    pushKey(SDL_KEYDOWN, SDLK_ESCAPE);
+    EXPECT_EQ(runModalDialog(window, dialog, countingProcedure, &commands), kDialogCancel);
+    pushKey(SDL_KEYDOWN, SDLK_RETURN);
+    EXPECT_EQ(runModalDialog(window, dialog, countingProcedure, &commands), kDialogOk);
+    EXPECT_EQ(commands, (std::vector<int>{kDialogCancel, kDialogOk}));
+}
+
+TEST(Desktop, TheDesktopRectangleIsTheFirstDisplaysMode) {
+    const WindowRect desktop = desktopRect();
+    EXPECT_EQ(desktop.left, 0);
+    EXPECT_EQ(desktop.top, 0);
+    EXPECT_GT(desktop.width(), 0);
+    EXPECT_GT(desktop.height(), 0);
+}
+
+}  // namespace
