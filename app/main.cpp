@@ -2,6 +2,7 @@
 // the frame with a plain scene: a window with its menu bar whose client area is cleared to the
 // game's background colour every frame.
 #include "app/application.h"
+#include "game/flow/game_application.h"
 #include "platform/window.h"
 
 #if __has_include("gfx/soft/soft_device.h")
@@ -52,7 +53,7 @@ public:
 
 int main() {
     registerReferenceDevice();
-    PlainApplication application;
+    GameApplication application;
     if (FAILED(application.createApp(nullptr))) {
         return 0;
     }

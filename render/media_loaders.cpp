@@ -1,0 +1,5 @@
+#include "render/media_loaders.h"
+
+MediaLoaders helperLibraryLoaders() {
+    return MediaLoaders{.loadTexture = &D3DXCreateTextureFromFileA, .loadMesh = &D3DXLoadMeshFromX};
+}
