@@ -1,0 +1,51 @@
+// Fixed-function per-vertex lighting as Direct3D 8 does it, in camera space, for directional
+// lights: global ambient times material ambient, per light ambient, diffuse (N.L) and specular
+// (Blinn half vector towards a local viewer), plus emissive; both colours clamped to 0..1.
+#pragma once
+
+#include "gfx/soft/soft_types.h"
+
+namespace kolvane::soft {
+
+inline constexpr int kMaxLights = 8;
+
+struct LightingMaterial {
+    ColourF diffuse, ambient, specular, emissive;
+    float power = 0;
+};
+
+// A directional light; `direction` is where the light travels, already in camera space and
+// of unit length.
+struct DirectionalLight {
+    ColourF diffuse, specular, ambient;
+    Vec3 direction{0, 0, 1};
+};
+
+// Where a lit colour of the material comes from: the material, or one of the vertex's colours.
+enum class ColourSource { Material, VertexDiffuse, VertexSpecular };
+
+struct LightingSetup {
+    ColourF globalAmbient;
+    LightingMaterial material;
+    DirectionalLight lights[kMaxLights];
+    int lightCount = 0;
+    bool specularEnabled = false;
+    // Colour-vertex: a vertex's own colours may stand in for the material's.
+    ColourSource diffuseSource = ColourSource::Material;
+    ColourSource ambientSource = ColourSource::Material;
+    ColourSource specularSource = ColourSource::Material;
+    ColourSource emissiveSource = ColourSource::Material;
+};
+
+struct LitColours {
+    ColourF diffuse;
+    ColourF specular;
+};
+
+// Lights one vertex. `position` and `normal` are in camera space; the normal is used as it
+// is (the caller decides whether it is normalised). `vertexDiffuse`/`vertexSpecular` are only
+// read for material colours whose source is the vertex.
+LitColours lightVertex(const LightingSetup& setup, Vec3 position, Vec3 normal,
+                       ColourF vertexDiffuse, ColourF vertexSpecular);
+
+}  // namespace kolvane::soft

@@ -1,0 +1,382 @@
+#include "gfx/soft/pixel_stage.h"
+
+#include <algorithm>
+#include <cstddef>
+
+namespace kolvane::soft {
+
+namespace {
+
+struct Channels {
+    uint32_t a, r, g, b;
+};
+
+Channels split(uint32_t c) {
+    return {c >> 24, (c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF};
+}
+
+uint32_t join(const Channels& c) {
+    return (c.a << 24) | (c.r << 16) | (c.g << 8) | c.b;
+}
+
+// x * y / 255, rounded, for x and y in 0..255.
+uint32_t multiply255(uint32_t x, uint32_t y) {
+    const uint32_t t = x * y + 128;
+    return (t + (t >> 8)) >> 8;
+}
+
+uint32_t applyOperation(uint32_t operation, uint32_t x, uint32_t y) {
+    switch (operation) {
+        case texop::kSelectArg1:
+            return x;
+        case texop::kSelectArg2:
+            return y;
+        case texop::kModulate:
+            return multiply255(x, y);
+        case texop::kModulate2x:
+            return std::min(255u, multiply255(x, y) * 2);
+        case texop::kModulate4x:
+            return std::min(255u, multiply255(x, y) * 4);
+        case texop::kAdd:
+            return std::min(255u, x + y);
+        default:
+            return x;
+    }
+}
+
+uint32_t selectArgument(uint32_t argument, uint32_t texel, uint32_t diffuse, uint32_t specular,
+                        uint32_t factor) {
+    uint32_t value;
+    switch (argument & texarg::kSelectMask) {
+        case texarg::kTexture:
+            value = texel;
+            break;
+        case texarg::kTextureFactor:
+            value = factor;
+            break;
+        case texarg::kSpecular:
+            value = specular;
+            break;
+        default:
+            value = diffuse;
+            break;  // diffuse, and the current colour at stage 0
+    }
+    if (argument & texarg::kComplement) {
+        value = ~value;
+    }
+    if (argument & texarg::kAlphaReplicate) {
+        const uint32_t a = value >> 24;
+        value = (a << 24) | (a << 16) | (a << 8) | a;
+    }
+    return value;
+}
+
+uint32_t blendFactor(uint32_t factor, uint32_t channel, const Channels& source,
+                     const Channels& dest, uint32_t sourceChannel, uint32_t destChannel) {
+    (void)channel;
+    switch (factor) {
+        case blend::kZero:
+            return 0;
+        case blend::kOne:
+            return 255;
+        case blend::kSrcColour:
+            return sourceChannel;
+        case blend::kInvSrcColour:
+            return 255 - sourceChannel;
+        case blend::kSrcAlpha:
+            return source.a;
+        case blend::kInvSrcAlpha:
+            return 255 - source.a;
+        case blend::kDestAlpha:
+            return dest.a;
+        case blend::kInvDestAlpha:
+            return 255 - dest.a;
+        case blend::kDestColour:
+            return destChannel;
+        case blend::kInvDestColour:
+            return 255 - destChannel;
+        case blend::kSrcAlphaSat:
+            return std::min(source.a, 255 - dest.a);
+        default:
+            return 255;
+    }
+}
+
+uint32_t toByte(float value) {
+    if (!(value > 0.0f)) {
+        return 0;
+    }
+    if (value >= 1.0f) {
+        return 255;
+    }
+    return static_cast<uint32_t>(value * 255.0f + 0.5f);
+}
+
+float clampDepth(float z) {
+    if (!(z > 0.0f)) {
+        return 0.0f;
+    }
+    return z < 1.0f ? z : 1.0f;
+}
+
+}  // namespace
+
+uint32_t combineStage(const PixelState& state, uint32_t texel, uint32_t diffuse,
+                      uint32_t specular) {
+    const StageCombiner& c = state.colour;
+    const StageCombiner& a = state.alpha;
+    if (c.operation == texop::kDisable) {
+        return diffuse;
+    }
+    const Channels c1 =
+        split(selectArgument(c.argument1, texel, diffuse, specular, state.textureFactor));
+    const Channels c2 =
+        split(selectArgument(c.argument2, texel, diffuse, specular, state.textureFactor));
+    Channels result{diffuse >> 24, applyOperation(c.operation, c1.r, c2.r),
+                    applyOperation(c.operation, c1.g, c2.g),
+                    applyOperation(c.operation, c1.b, c2.b)};
+    if (a.operation != texop::kDisable) {
+        const uint32_t a1 =
+            selectArgument(a.argument1, texel, diffuse, specular, state.textureFactor) >> 24;
+        const uint32_t a2 =
+            selectArgument(a.argument2, texel, diffuse, specular, state.textureFactor) >> 24;
+        result.a = applyOperation(a.operation, a1, a2);
+    }
+    return join(result);
+}
+
+uint32_t blendColours(uint32_t source, uint32_t dest, uint32_t sourceFactor, uint32_t destFactor) {
+    const Channels s = split(source);
+    const Channels d = split(dest);
+    auto mix = [&](uint32_t channel, uint32_t sc, uint32_t dc) {
+        const uint32_t fs = blendFactor(sourceFactor, channel, s, d, sc, dc);
+        const uint32_t fd = blendFactor(destFactor, channel, s, d, sc, dc);
+        return std::min(255u, multiply255(sc, fs) + multiply255(dc, fd));
+    };
+    return join({mix(3, s.a, d.a), mix(2, s.r, d.r), mix(1, s.g, d.g), mix(0, s.b, d.b)});
+}
+
+namespace {
+
+// The common ways stage 0 is set up, computed without the general argument machinery.
+enum class ChannelMode { General, Modulate, Texture, Diffuse };
+
+bool isTextureOrDiffuse(uint32_t argument, uint32_t wanted) {
+    if (wanted == texarg::kTexture) {
+        return argument == texarg::kTexture;
+    }
+    return argument == texarg::kDiffuse || argument == texarg::kCurrent;
+}
+
+ChannelMode channelMode(const StageCombiner& c) {
+    switch (c.operation) {
+        case texop::kModulate:
+            if ((isTextureOrDiffuse(c.argument1, texarg::kTexture) &&
+                 isTextureOrDiffuse(c.argument2, texarg::kDiffuse)) ||
+                (isTextureOrDiffuse(c.argument1, texarg::kDiffuse) &&
+                 isTextureOrDiffuse(c.argument2, texarg::kTexture))) {
+                return ChannelMode::Modulate;
+            }
+            return ChannelMode::General;
+        case texop::kSelectArg1:
+        case texop::kSelectArg2: {
+            const uint32_t argument = c.operation == texop::kSelectArg1 ? c.argument1 : c.argument2;
+            if (isTextureOrDiffuse(argument, texarg::kTexture)) {
+                return ChannelMode::Texture;
+            }
+            if (isTextureOrDiffuse(argument, texarg::kDiffuse)) {
+                return ChannelMode::Diffuse;
+            }
+            return ChannelMode::General;
+        }
+        default:
+            return ChannelMode::General;
+    }
+}
+
+inline uint32_t modulateColours(uint32_t a, uint32_t b) {
+    return (multiply255(a >> 24, b >> 24) << 24) |
+           (multiply255((a >> 16) & 0xFF, (b >> 16) & 0xFF) << 16) |
+           (multiply255((a >> 8) & 0xFF, (b >> 8) & 0xFF) << 8) | multiply255(a & 0xFF, b & 0xFF);
+}
+
+uint32_t combineChannels(ChannelMode mode, uint32_t texel, uint32_t diffuse) {
+    switch (mode) {
+        case ChannelMode::Modulate:
+            return modulateColours(texel, diffuse);
+        case ChannelMode::Texture:
+            return texel;
+        default:
+            return diffuse;
+    }
+}
+
+uint32_t addSpecular(uint32_t colour, uint32_t specular) {
+    const Channels c = split(colour);
+    const Channels s = split(specular);
+    return join(
+        {c.a, std::min(255u, c.r + s.r), std::min(255u, c.g + s.g), std::min(255u, c.b + s.b)});
+}
+
+}  // namespace
+
+namespace {
+
+// Everything about a span that stays the same from pixel to pixel.
+struct SpanContext {
+    const PixelState& state;
+    const TriangleGradients& g;
+    uint32_t* colourRow;
+    float* depthRow;
+    bool depthTest, depthWrite;
+    const MipChain* texture;
+    bool readsTexture, needsLod;
+    float texelsU, texelsV;
+    ChannelMode colourMode, alphaMode;
+    bool general, addsSpecular;
+};
+
+// The colour channels of a pixel, perspective-divided and turned into bytes.
+inline uint32_t colourBytes(float a, float r, float g, float b, float w) {
+    return (toByte(a * w) << 24) | (toByte(r * w) << 16) | (toByte(g * w) << 8) | toByte(b * w);
+}
+
+// Shades the span; kVaryingDiffuse: the diffuse colour differs between corners; kSpecular:
+// the specular colour is needed per pixel.
+// Pixels shaded together: their perspective divides and levels of detail are computed as a
+// batch first, which lets the divisions overlap instead of waiting on each other.
+constexpr int kBatch = 8;
+
+// Shades the span; kVaryingDiffuse: the diffuse colour differs between corners; kSpecular:
+// the specular colour is needed per pixel.
+template <bool kVaryingDiffuse, bool kSpecular>
+void shadePixels(const SpanContext& c, int y, int xBegin, int xEnd) {
+    const TriangleGradients& g = c.g;
+    const PixelState& state = c.state;
+    const float dxFromOrigin = static_cast<float>(xBegin) - g.originX;
+    const float dyFromOrigin = static_cast<float>(y) - g.originY;
+    float at[kAttributeCount];
+    for (int i = 0; i < kAttributeCount; ++i) {
+        at[i] = g.origin[i] + g.dx[i] * dxFromOrigin + g.dy[i] * dyFromOrigin;
+    }
+    const float dq = g.dx[kAttrRhw], dsu = g.dx[kAttrU], dsv = g.dx[kAttrV];
+    // Derivative terms of the level of detail that do not change along the span.
+    const float duxRhw = g.dx[kAttrRhw], duyRhw = g.dy[kAttrRhw];
+    const float dUdx = g.dx[kAttrU], dVdx = g.dx[kAttrV], dUdy = g.dy[kAttrU], dVdy = g.dy[kAttrV];
+
+    for (int batchStart = xBegin; batchStart < xEnd; batchStart += kBatch) {
+        float w[kBatch], u[kBatch], v[kBatch], lod[kBatch];
+        for (int k = 0; k < kBatch; ++k) {
+            const float step = static_cast<float>(k);
+            w[k] = 1.0f / (at[kAttrRhw] + dq * step);
+            u[k] = (at[kAttrU] + dsu * step) * w[k];
+            v[k] = (at[kAttrV] + dsv * step) * w[k];
+        }
+        if (c.needsLod) {
+            for (int k = 0; k < kBatch; ++k) {
+                const float dudx = (dUdx - u[k] * duxRhw) * w[k] * c.texelsU;
+                const float dvdx = (dVdx - v[k] * duxRhw) * w[k] * c.texelsV;
+                const float dudy = (dUdy - u[k] * duyRhw) * w[k] * c.texelsU;
+                const float dvdy = (dVdy - v[k] * duyRhw) * w[k] * c.texelsV;
+                const float alongX = dudx * dudx + dvdx * dvdx;
+                const float alongY = dudy * dudy + dvdy * dvdy;
+                lod[k] = 0.5f * approximateLog2(alongX > alongY ? alongX : alongY);
+            }
+        }
+        const int count = std::min(kBatch, xEnd - batchStart);
+        for (int k = 0; k < count; ++k) {
+            const int x = batchStart + k;
+            const float step = static_cast<float>(k);
+            const float depth = clampDepth(at[kAttrZ] + g.dx[kAttrZ] * step);
+            if (c.depthTest && !comparePasses(state.depthFunction, depth, c.depthRow[x])) {
+                continue;
+            }
+            const uint32_t texel = c.readsTexture ? sampleTexture(*c.texture, state.sampler, u[k],
+                                                                  v[k], c.needsLod ? lod[k] : 0.0f)
+                                                  : 0xFFFFFFFFu;
+            auto channel = [&](int attribute) {
+                return (at[attribute] + g.dx[attribute] * step) * w[k];
+            };
+            const uint32_t diffuse = kVaryingDiffuse ? (toByte(channel(kAttrDiffuseA)) << 24) |
+                                                           (toByte(channel(kAttrDiffuseR)) << 16) |
+                                                           (toByte(channel(kAttrDiffuseG)) << 8) |
+                                                           toByte(channel(kAttrDiffuseB))
+                                                     : g.diffuse;
+            const uint32_t specular = kSpecular ? (toByte(channel(kAttrSpecularR)) << 16) |
+                                                      (toByte(channel(kAttrSpecularG)) << 8) |
+                                                      toByte(channel(kAttrSpecularB))
+                                                : 0u;
+            uint32_t result;
+            if (c.general) {
+                result = combineStage(state, texel, diffuse, specular);
+            } else {
+                result = (combineChannels(c.colourMode, texel, diffuse) & 0x00FFFFFFu) |
+                         (combineChannels(c.alphaMode, texel, diffuse) & 0xFF000000u);
+            }
+            if (kSpecular && c.addsSpecular) {
+                result = addSpecular(result, specular);
+            }
+            if (state.alphaTest &&
+                !comparePasses(state.alphaFunction, static_cast<float>(result >> 24),
+                               static_cast<float>(state.alphaReference & 0xFF))) {
+                continue;
+            }
+            if (state.alphaBlend) {
+                result = blendColours(result, c.colourRow[x], state.sourceBlend, state.destBlend);
+            }
+            c.colourRow[x] = result;
+            if (c.depthWrite) {
+                c.depthRow[x] = depth;
+            }
+        }
+        const float batchStep = static_cast<float>(kBatch);
+        for (int i = 0; i < kAttributeCount; ++i) {
+            at[i] += g.dx[i] * batchStep;
+        }
+    }
+}
+
+}  // namespace
+
+void shadeSpan(const PixelState& state, const TriangleGradients& g, int y, int xBegin, int xEnd,
+               RenderTarget& target) {
+    float* depthRow =
+        target.depth ? target.depth + static_cast<std::ptrdiff_t>(y) * target.width : nullptr;
+    const MipChain* texture = state.texture;
+    const bool textured = texture && texture->levelCount > 0;
+    const bool stageOff = state.colour.operation == texop::kDisable;
+    const ChannelMode colourMode = stageOff ? ChannelMode::Diffuse : channelMode(state.colour);
+    const ChannelMode alphaMode = stageOff || state.alpha.operation == texop::kDisable
+                                      ? ChannelMode::Diffuse
+                                      : channelMode(state.alpha);
+    const bool general = colourMode == ChannelMode::General || alphaMode == ChannelMode::General;
+    const bool addsSpecular = state.specularAdd && g.hasSpecular;
+    const SpanContext context{state,
+                              g,
+                              target.colour + static_cast<std::ptrdiff_t>(y) * target.width,
+                              depthRow,
+                              state.depthTest && depthRow != nullptr,
+                              state.depthTest && depthRow != nullptr && state.depthWrite,
+                              texture,
+                              textured && (general || colourMode != ChannelMode::Diffuse ||
+                                           alphaMode != ChannelMode::Diffuse),
+                              textured && (state.sampler.mipFilter != TextureFilter::None ||
+                                           state.sampler.minFilter != state.sampler.magFilter),
+                              textured ? static_cast<float>(texture->levels[0].width) : 0.0f,
+                              textured ? static_cast<float>(texture->levels[0].height) : 0.0f,
+                              colourMode,
+                              alphaMode,
+                              general,
+                              addsSpecular};
+    const bool varyingDiffuse = !g.constantDiffuse;
+    const bool specular = addsSpecular || general;
+    if (varyingDiffuse) {
+        specular ? shadePixels<true, true>(context, y, xBegin, xEnd)
+                 : shadePixels<true, false>(context, y, xBegin, xEnd);
+    } else {
+        specular ? shadePixels<false, true>(context, y, xBegin, xEnd)
+                 : shadePixels<false, false>(context, y, xBegin, xEnd);
+    }
+}
+
+}  // namespace kolvane::soft

@@ -1,0 +1,83 @@
+#include "gfx/soft/presenter.h"
+
+namespace kolvane::soft {
+
+WindowPresenter::~WindowPresenter() {
+    release();
+}
+
+void WindowPresenter::release() {
+    if (texture_ != nullptr) {
+        SDL_DestroyTexture(texture_);
+        texture_ = nullptr;
+    }
+    if (renderer_ != nullptr) {
+        SDL_DestroyRenderer(renderer_);
+        renderer_ = nullptr;
+    }
+    textureWidth_ = textureHeight_ = 0;
+}
+
+bool WindowPresenter::present(const std::uint32_t* pixels, int width, int height,
+                              bool waitForBlank) {
+    if (window_ == nullptr || pixels == nullptr || width <= 0 || height <= 0) {
+        return false;
+    }
+    if ((SDL_GetWindowFlags(window_) & SDL_WINDOW_OPENGL) != 0) {
+        return presentThroughTexture(pixels, width, height, waitForBlank);
+    }
+    return presentThroughSurface(pixels, width, height);
+}
+
+bool WindowPresenter::presentThroughSurface(const std::uint32_t* pixels, int width, int height) {
+    SDL_Surface* target = SDL_GetWindowSurface(window_);
+    if (target == nullptr) {
+        return false;
+    }
+    SDL_Surface* frame = SDL_CreateRGBSurfaceWithFormatFrom(
+        const_cast<std::uint32_t*>(pixels), width, height, 32, width * 4, SDL_PIXELFORMAT_ARGB8888);
+    if (frame == nullptr) {
+        return false;
+    }
+    SDL_SetSurfaceBlendMode(frame, SDL_BLENDMODE_NONE);
+    const bool sameSize = target->w == width && target->h == height;
+    const int blitted = sameSize ? SDL_BlitSurface(frame, nullptr, target, nullptr)
+                                 : SDL_BlitScaled(frame, nullptr, target, nullptr);
+    SDL_FreeSurface(frame);
+    return blitted == 0 && SDL_UpdateWindowSurface(window_) == 0;
+}
+
+bool WindowPresenter::presentThroughTexture(const std::uint32_t* pixels, int width, int height,
+                                            bool waitForBlank) {
+    if (renderer_ != nullptr && rendererWaits_ != waitForBlank) {
+        release();
+    }
+    if (renderer_ == nullptr) {
+        const Uint32 flags = waitForBlank ? SDL_RENDERER_PRESENTVSYNC : 0;
+        renderer_ = SDL_CreateRenderer(window_, -1, flags);
+        if (renderer_ == nullptr) {
+            return false;
+        }
+        rendererWaits_ = waitForBlank;
+    }
+    if (texture_ == nullptr || textureWidth_ != width || textureHeight_ != height) {
+        if (texture_ != nullptr) {
+            SDL_DestroyTexture(texture_);
+        }
+        texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888,
+                                     SDL_TEXTUREACCESS_STREAMING, width, height);
+        if (texture_ == nullptr) {
+            return false;
+        }
+        textureWidth_ = width;
+        textureHeight_ = height;
+    }
+    if (SDL_UpdateTexture(texture_, nullptr, pixels, width * 4) != 0 ||
+        SDL_RenderCopy(renderer_, texture_, nullptr, nullptr) != 0) {
+        return false;
+    }
+    SDL_RenderPresent(renderer_);
+    return true;
+}
+
+}  // namespace kolvane::soft

@@ -1,0 +1,37 @@
+// Shows finished frames of the software device in an SDL window: through the window's surface,
+// or, where the window was made for OpenGL (and so has no surface of its own), through a
+// streaming SDL texture.
+#pragma once
+
+#include <SDL.h>
+
+#include <cstdint>
+
+namespace kolvane::soft {
+
+class WindowPresenter {
+public:
+    explicit WindowPresenter(SDL_Window* window) : window_(window) {}
+    WindowPresenter(const WindowPresenter&) = delete;
+    WindowPresenter& operator=(const WindowPresenter&) = delete;
+    ~WindowPresenter();
+
+    // Shows width x height pixels (0xAARRGGBB, rows top to bottom) scaled to the window.
+    // waitForBlank asks for the vertical-blank wait where the route supports it.
+    bool present(const std::uint32_t* pixels, int width, int height, bool waitForBlank);
+    // Forgets the textures and renderer (the window changed size or mode).
+    void release();
+
+private:
+    bool presentThroughSurface(const std::uint32_t* pixels, int width, int height);
+    bool presentThroughTexture(const std::uint32_t* pixels, int width, int height,
+                               bool waitForBlank);
+
+    SDL_Window* window_;
+    SDL_Renderer* renderer_ = nullptr;
+    SDL_Texture* texture_ = nullptr;
+    int textureWidth_ = 0, textureHeight_ = 0;
+    bool rendererWaits_ = false;
+};
+
+}  // namespace kolvane::soft

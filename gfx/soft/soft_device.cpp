@@ -1,0 +1,794 @@
+#include "gfx/soft/soft_device.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "gfx/pipeline_state.h"
+#include "gfx/resource.h"
+#include "gfx/soft/draw_pipeline.h"
+#include "gfx/soft/draw_state.h"
+#include "gfx/soft/presenter.h"
+#include "gfx/soft/texture_cache.h"
+#include "gfx/window.h"
+
+namespace kolvane::soft {
+
+namespace {
+
+constexpr UINT kMaxTextureSide = 4096;
+constexpr UINT kMaxBackBufferSide = 16384;
+
+// The pixels the device draws into: 0xAARRGGBB colour and 0..1 depth, rows top to bottom.
+struct FrameBuffers {
+    UINT width = 0, height = 0;
+    D3DFORMAT format = D3DFMT_X8R8G8B8;
+    std::vector<std::uint32_t> colour;
+    std::vector<float> depth;  // empty without a depth buffer
+};
+
+// The back buffer as a surface; it shares the device's buffers, so it reads what was drawn.
+class BackBufferSurface : public TrackedResource<IDirect3DSurface8> {
+public:
+    BackBufferSurface(std::shared_ptr<ResourceTracker> tracker,
+                      std::shared_ptr<FrameBuffers> buffers)
+        : TrackedResource(std::move(tracker), D3DPOOL_DEFAULT), buffers_(std::move(buffers)) {}
+
+    HRESULT GetDesc(D3DSURFACE_DESC* desc) override {
+        if (desc == nullptr) {
+            return D3DERR_INVALIDCALL;
+        }
+        *desc = {buffers_->format,
+                 D3DRTYPE_SURFACE,
+                 D3DUSAGE_RENDERTARGET,
+                 D3DPOOL_DEFAULT,
+                 buffers_->width * buffers_->height * 4,
+                 D3DMULTISAMPLE_NONE,
+                 buffers_->width,
+                 buffers_->height};
+        return D3D_OK;
+    }
+
+    HRESULT LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD) override {
+        const RECT whole{0, 0, static_cast<LONG>(buffers_->width),
+                         static_cast<LONG>(buffers_->height)};
+        const RECT r = rect != nullptr ? *rect : whole;
+        if (locked == nullptr || locked_ || r.left < 0 || r.top < 0 || r.left >= r.right ||
+            r.top >= r.bottom || r.right > whole.right || r.bottom > whole.bottom) {
+            return D3DERR_INVALIDCALL;
+        }
+        locked_ = true;
+        locked->Pitch = static_cast<INT>(buffers_->width * 4);
+        locked->pBits = buffers_->colour.data() + static_cast<size_t>(r.top) * buffers_->width +
+                        static_cast<size_t>(r.left);
+        return D3D_OK;
+    }
+
+    HRESULT UnlockRect() override {
+        if (!locked_) {
+            return D3DERR_INVALIDCALL;
+        }
+        locked_ = false;
+        return D3D_OK;
+    }
+
+private:
+    std::shared_ptr<FrameBuffers> buffers_;
+    bool locked_ = false;
+};
+
+void fillCaps(UINT adapter, D3DCAPS8* caps) {
+    *caps = fixedFunctionCaps(D3DDEVTYPE_REF, adapter, kMaxTextureSide);
+}
+
+bool isOpaqueFormat(D3DFORMAT format) {
+    return format != D3DFMT_A8R8G8B8 && format != D3DFMT_A1R5G5B5;
+}
+
+bool isPresentableFormat(D3DFORMAT format) {
+    switch (format) {
+        case D3DFMT_X8R8G8B8:
+        case D3DFMT_A8R8G8B8:
+        case D3DFMT_R5G6B5:
+        case D3DFMT_X1R5G5B5:
+        case D3DFMT_A1R5G5B5:
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool isDepthFormat(D3DFORMAT format) {
+    switch (format) {
+        case D3DFMT_D16:
+        case D3DFMT_D16_LOCKABLE:
+        case D3DFMT_D15S1:
+        case D3DFMT_D24X8:
+        case D3DFMT_D24S8:
+        case D3DFMT_D24X4S4:
+        case D3DFMT_D32:
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool toPrimitiveKind(D3DPRIMITIVETYPE type, PrimitiveKind& kind) {
+    switch (type) {
+        case D3DPT_TRIANGLELIST:
+            kind = PrimitiveKind::TriangleList;
+            return true;
+        case D3DPT_TRIANGLESTRIP:
+            kind = PrimitiveKind::TriangleStrip;
+            return true;
+        case D3DPT_TRIANGLEFAN:
+            kind = PrimitiveKind::TriangleFan;
+            return true;
+        default:
+            return false;
+    }
+}
+
+size_t cornersOf(PrimitiveKind kind, UINT primitiveCount) {
+    return kind == PrimitiveKind::TriangleList ? size_t{primitiveCount} * 3
+                                               : size_t{primitiveCount} + 2;
+}
+
+class SoftwareDevice final : public IDirect3DDevice8 {
+public:
+    explicit SoftwareDevice(SDL_Window* window)
+        : window_(window),
+          presenter_(window),
+          watch_(window),
+          tracker_(std::make_shared<ResourceTracker>()) {}
+
+    // Puts the window into the mode params ask for and sizes the buffers from them (filling in
+    // sizes taken from the window); every state goes back to its default.
+    HRESULT configure(D3DPRESENT_PARAMETERS* params) {
+        if (params == nullptr) {
+            return D3DERR_INVALIDCALL;
+        }
+        D3DPRESENT_PARAMETERS p = *params;
+        if (p.BackBufferFormat == D3DFMT_UNKNOWN && p.Windowed) {
+            p.BackBufferFormat = D3DFMT_X8R8G8B8;
+        }
+        if (!isPresentableFormat(p.BackBufferFormat) ||
+            (p.EnableAutoDepthStencil && !isDepthFormat(p.AutoDepthStencilFormat)) ||
+            (!p.Windowed && (p.BackBufferWidth == 0 || p.BackBufferHeight == 0))) {
+            return D3DERR_INVALIDCALL;
+        }
+        if (window_ != nullptr) {
+            const HRESULT mode = applyPresentationMode(window_, p);
+            if (FAILED(mode)) {
+                return mode;
+            }
+        }
+        backBufferSize(window_, p, &p.BackBufferWidth, &p.BackBufferHeight);
+        if (p.BackBufferWidth > kMaxBackBufferSide || p.BackBufferHeight > kMaxBackBufferSide) {
+            return D3DERR_INVALIDCALL;
+        }
+        p.BackBufferCount = std::max(1u, p.BackBufferCount);
+        auto buffers = std::make_shared<FrameBuffers>();
+        buffers->width = p.BackBufferWidth;
+        buffers->height = p.BackBufferHeight;
+        buffers->format = p.BackBufferFormat;
+        const size_t pixels = size_t{p.BackBufferWidth} * p.BackBufferHeight;
+        buffers->colour.assign(pixels, 0xFF000000u);
+        if (p.EnableAutoDepthStencil) {
+            buffers->depth.assign(pixels, 1.0f);
+        }
+        buffers_ = std::move(buffers);
+        params_ = p;
+        *params = p;
+        setDefaultPipelineState(&state_, p.BackBufferWidth, p.BackBufferHeight);
+        return D3D_OK;
+    }
+
+    // -- Reference counting -----------------------------------------------------------------
+
+    ULONG AddRef() override { return ++references_; }
+
+    ULONG Release() override {
+        if (references_ == 0) {
+            return 0;
+        }
+        const ULONG left = --references_;
+        if (left == 0) {
+            delete this;
+        }
+        return left;
+    }
+
+    // -- Life cycle -------------------------------------------------------------------------
+
+    HRESULT TestCooperativeLevel() override {
+        if (window_ != nullptr && !params_.Windowed && watch_.minimised()) {
+            lost_ = true;
+            return D3DERR_DEVICELOST;
+        }
+        return lost_ ? D3DERR_DEVICENOTRESET : D3D_OK;
+    }
+
+    HRESULT GetDeviceCaps(D3DCAPS8* caps) override {
+        if (caps == nullptr) {
+            return D3DERR_INVALIDCALL;
+        }
+        fillCaps(0, caps);
+        return D3D_OK;
+    }
+
+    HRESULT Reset(D3DPRESENT_PARAMETERS* params) override {
+        if (params == nullptr || tracker_->liveDefaultPool() > 0) {
+            return D3DERR_INVALIDCALL;
+        }
+        const HRESULT configured = configure(params);
+        if (FAILED(configured)) {
+            return configured;
+        }
+        unbindEverything();
+        presenter_.release();
+        lost_ = false;
+        return D3D_OK;
+    }
+
+    HRESULT Present(const RECT*, const RECT*, WindowHandle, const void*) override {
+        if (lost_ || TestCooperativeLevel() != D3D_OK) {
+            return D3DERR_DEVICELOST;
+        }
+        presented_.width = buffers_->width;
+        presented_.height = buffers_->height;
+        presented_.pixels.resize(buffers_->colour.size());
+        const std::uint32_t opaque = isOpaqueFormat(params_.BackBufferFormat) ? 0xFF000000u : 0u;
+        std::transform(buffers_->colour.begin(), buffers_->colour.end(), presented_.pixels.begin(),
+                       [opaque](std::uint32_t p) { return p | opaque; });
+        hasPresented_ = true;
+        if (window_ != nullptr) {
+            const bool wait = presentWait() && params_.FullScreen_PresentationInterval !=
+                                                   D3DPRESENT_INTERVAL_IMMEDIATE;
+            presenter_.present(presented_.pixels.data(), static_cast<int>(presented_.width),
+                               static_cast<int>(presented_.height), wait);
+        }
+        return D3D_OK;
+    }
+
+    HRESULT GetBackBuffer(UINT index, D3DBACKBUFFER_TYPE type,
+                          IDirect3DSurface8** surface) override {
+        if (surface == nullptr || index != 0 || type != D3DBACKBUFFER_TYPE_MONO) {
+            return D3DERR_INVALIDCALL;
+        }
+        *surface = new BackBufferSurface(tracker_, buffers_);
+        return D3D_OK;
+    }
+
+    // -- Cursor -----------------------------------------------------------------------------
+
+    HRESULT CreateImageSurface(UINT width, UINT height, D3DFORMAT format,
+                               IDirect3DSurface8** surface) override {
+        if (surface == nullptr || width == 0 || height == 0 || width > kMaxTextureSide ||
+            height > kMaxTextureSide || !isStoredColourFormat(format)) {
+            return D3DERR_INVALIDCALL;
+        }
+        *surface = new MemorySurface(tracker_, width, height, format, 0, D3DPOOL_SYSTEMMEM);
+        return D3D_OK;
+    }
+
+    HRESULT SetCursorProperties(UINT hotX, UINT hotY, IDirect3DSurface8* image) override {
+        auto* memory = dynamic_cast<MemorySurface*>(image);
+        if (memory == nullptr || memory->format() != D3DFMT_A8R8G8B8 ||
+            hotX >= memory->pixels().width || hotY >= memory->pixels().height) {
+            return D3DERR_INVALIDCALL;
+        }
+        if (window_ == nullptr) {
+            return D3D_OK;
+        }
+        std::vector<std::uint32_t> argb = memory->pixels().toArgb(D3DFMT_A8R8G8B8);
+        const int w = static_cast<int>(memory->pixels().width);
+        const int h = static_cast<int>(memory->pixels().height);
+        SDL_Surface* picture = SDL_CreateRGBSurfaceWithFormatFrom(argb.data(), w, h, 32, w * 4,
+                                                                  SDL_PIXELFORMAT_ARGB8888);
+        if (picture == nullptr) {
+            return E_FAIL;
+        }
+        SDL_Cursor* cursor =
+            SDL_CreateColorCursor(picture, static_cast<int>(hotX), static_cast<int>(hotY));
+        SDL_FreeSurface(picture);
+        if (cursor == nullptr) {
+            return E_FAIL;
+        }
+        if (cursorShown_) {
+            SDL_SetCursor(cursor);
+        }
+        if (cursor_ != nullptr) {
+            SDL_FreeCursor(cursor_);
+        }
+        cursor_ = cursor;
+        return D3D_OK;
+    }
+
+    void SetCursorPosition(INT, INT, DWORD) override {}
+
+    BOOL ShowCursor(BOOL show) override {
+        const BOOL before = cursorShown_ ? TRUE : FALSE;
+        cursorShown_ = show != FALSE;
+        if (window_ != nullptr && cursor_ != nullptr) {
+            SDL_SetCursor(cursorShown_ ? cursor_ : SDL_GetDefaultCursor());
+        }
+        if (window_ != nullptr && cursorShown_) {
+            SDL_ShowCursor(SDL_ENABLE);
+        }
+        return before;
+    }
+
+    // -- Scene ------------------------------------------------------------------------------
+
+    HRESULT Clear(DWORD rectCount, const D3DRECT* rects, DWORD flags, D3DCOLOR colour, float z,
+                  DWORD) override {
+        if ((rectCount > 0 && rects == nullptr) ||
+            ((flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) != 0 && buffers_->depth.empty())) {
+            return D3DERR_INVALIDCALL;
+        }
+        const D3DVIEWPORT8& vp = state_.viewport;
+        const D3DRECT viewport{static_cast<LONG>(vp.X), static_cast<LONG>(vp.Y),
+                               static_cast<LONG>(vp.X + vp.Width),
+                               static_cast<LONG>(vp.Y + vp.Height)};
+        const DWORD count = rectCount == 0 ? 1 : rectCount;
+        for (DWORD i = 0; i < count; ++i) {
+            const D3DRECT r = rectCount == 0 ? viewport : rects[i];
+            clearRect(r, viewport, flags, colour, std::clamp(z, 0.0f, 1.0f));
+        }
+        return D3D_OK;
+    }
+
+    HRESULT BeginScene() override {
+        if (inScene_) {
+            return D3DERR_INVALIDCALL;
+        }
+        inScene_ = true;
+        return D3D_OK;
+    }
+
+    HRESULT EndScene() override {
+        if (!inScene_) {
+            return D3DERR_INVALIDCALL;
+        }
+        inScene_ = false;
+        return D3D_OK;
+    }
+
+    HRESULT SetTransform(D3DTRANSFORMSTATETYPE type, const D3DMATRIX* matrix) override {
+        if (matrix == nullptr) {
+            return D3DERR_INVALIDCALL;
+        }
+        if (D3DMATRIX* target = transformSlot(type)) {
+            *target = *matrix;
+        }
+        return D3D_OK;
+    }
+
+    HRESULT GetTransform(D3DTRANSFORMSTATETYPE type, D3DMATRIX* matrix) override {
+        D3DMATRIX* source = transformSlot(type);
+        if (matrix == nullptr || source == nullptr) {
+            return D3DERR_INVALIDCALL;
+        }
+        *matrix = *source;
+        return D3D_OK;
+    }
+
+    HRESULT SetViewport(const D3DVIEWPORT8* viewport) override {
+        if (viewport == nullptr || viewport->Width == 0 || viewport->Height == 0 ||
+            viewport->X + viewport->Width > buffers_->width ||
+            viewport->Y + viewport->Height > buffers_->height || viewport->MinZ < 0.0f ||
+            viewport->MaxZ > 1.0f || viewport->MinZ > viewport->MaxZ) {
+            return D3DERR_INVALIDCALL;
+        }
+        state_.viewport = *viewport;
+        return D3D_OK;
+    }
+
+    HRESULT GetViewport(D3DVIEWPORT8* viewport) override {
+        if (viewport == nullptr) {
+            return D3DERR_INVALIDCALL;
+        }
+        *viewport = state_.viewport;
+        return D3D_OK;
+    }
+
+    HRESULT SetMaterial(const D3DMATERIAL8* material) override {
+        if (material == nullptr) {
+            return D3DERR_INVALIDCALL;
+        }
+        state_.material = *material;
+        return D3D_OK;
+    }
+
+    HRESULT GetMaterial(D3DMATERIAL8* material) override {
+        if (material == nullptr) {
+            return D3DERR_INVALIDCALL;
+        }
+        *material = state_.material;
+        return D3D_OK;
+    }
+
+    HRESULT SetLight(DWORD index, const D3DLIGHT8* light) override {
+        if (light == nullptr) {
+            return D3DERR_INVALIDCALL;
+        }
+        state_.lights[index] = *light;
+        return D3D_OK;
+    }
+
+    HRESULT GetLight(DWORD index, D3DLIGHT8* light) override {
+        const auto found = state_.lights.find(index);
+        if (light == nullptr || found == state_.lights.end()) {
+            return D3DERR_INVALIDCALL;
+        }
+        *light = found->second;
+        return D3D_OK;
+    }
+
+    HRESULT LightEnable(DWORD index, BOOL enable) override {
+        state_.lightEnabled[index] = enable != FALSE;
+        return D3D_OK;
+    }
+
+    HRESULT GetLightEnable(DWORD index, BOOL* enable) override {
+        const auto found = state_.lightEnabled.find(index);
+        if (enable == nullptr || found == state_.lightEnabled.end()) {
+            return D3DERR_INVALIDCALL;
+        }
+        *enable = found->second ? TRUE : FALSE;
+        return D3D_OK;
+    }
+
+    HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override {
+        if (state >= renderStateCount) {
+            return D3DERR_INVALIDCALL;
+        }
+        if (StateBlock* block = blocks_.recording()) {
+            block->recordRenderState(state, value);
+            return D3D_OK;
+        }
+        state_.renderStates[state] = value;
+        return D3D_OK;
+    }
+
+    HRESULT GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) override {
+        if (value == nullptr || state >= renderStateCount) {
+            return D3DERR_INVALIDCALL;
+        }
+        *value = state_.renderStates[state];
+        return D3D_OK;
+    }
+
+    HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override {
+        if (stage >= textureStageCount || type >= textureStageStateCount) {
+            return D3DERR_INVALIDCALL;
+        }
+        if (StateBlock* block = blocks_.recording()) {
+            block->recordStageState(stage, type, value);
+            return D3D_OK;
+        }
+        state_.stageStates[stage][type] = value;
+        return D3D_OK;
+    }
+
+    HRESULT GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type,
+                                 DWORD* value) override {
+        if (value == nullptr || stage >= textureStageCount || type >= textureStageStateCount) {
+            return D3DERR_INVALIDCALL;
+        }
+        *value = state_.stageStates[stage][type];
+        return D3D_OK;
+    }
+
+    HRESULT SetTexture(DWORD stage, IDirect3DTexture8* texture) override {
+        auto* memory = dynamic_cast<MemoryTexture*>(texture);
+        if (stage >= textureStageCount || (texture != nullptr && memory == nullptr)) {
+            return D3DERR_INVALIDCALL;
+        }
+        if (StateBlock* block = blocks_.recording()) {
+            block->recordTexture(stage, texture);
+            return D3D_OK;
+        }
+        textures_[stage].reset(memory);
+        return D3D_OK;
+    }
+
+    HRESULT GetTexture(DWORD stage, IDirect3DTexture8** texture) override {
+        if (texture == nullptr || stage >= textureStageCount) {
+            return D3DERR_INVALIDCALL;
+        }
+        *texture = textures_[stage].get();
+        if (*texture != nullptr) {
+            (*texture)->AddRef();
+        }
+        return D3D_OK;
+    }
+
+    // -- Resources and drawing --------------------------------------------------------------
+
+    HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
+                          D3DPOOL pool, IDirect3DTexture8** texture) override {
+        if (texture == nullptr ||
+            !MemoryTexture::isValid(width, height, levels, format, kMaxTextureSide) ||
+            pool > D3DPOOL_SYSTEMMEM) {
+            return D3DERR_INVALIDCALL;
+        }
+        *texture = new MemoryTexture(tracker_, width, height, levels, usage, format, pool);
+        return D3D_OK;
+    }
+
+    HRESULT CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
+                               IDirect3DVertexBuffer8** buffer) override {
+        if (buffer == nullptr || length == 0 || pool > D3DPOOL_SYSTEMMEM) {
+            return D3DERR_INVALIDCALL;
+        }
+        *buffer = new MemoryVertexBuffer(tracker_, length, usage, fvf, pool);
+        return D3D_OK;
+    }
+
+    HRESULT CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                              IDirect3DIndexBuffer8** buffer) override {
+        if (buffer == nullptr || length == 0 || pool > D3DPOOL_SYSTEMMEM ||
+            (format != D3DFMT_INDEX16 && format != D3DFMT_INDEX32)) {
+            return D3DERR_INVALIDCALL;
+        }
+        *buffer = new MemoryIndexBuffer(tracker_, length, usage, format, pool);
+        return D3D_OK;
+    }
+
+    HRESULT SetStreamSource(UINT stream, IDirect3DVertexBuffer8* buffer, UINT stride) override {
+        auto* memory = dynamic_cast<MemoryVertexBuffer*>(buffer);
+        if (stream != 0 || (buffer != nullptr && memory == nullptr)) {
+            return D3DERR_INVALIDCALL;
+        }
+        stream_.reset(memory);
+        stride_ = stride;
+        return D3D_OK;
+    }
+
+    HRESULT SetIndices(IDirect3DIndexBuffer8* buffer, UINT baseVertex) override {
+        auto* memory = dynamic_cast<MemoryIndexBuffer*>(buffer);
+        if (buffer != nullptr && memory == nullptr) {
+            return D3DERR_INVALIDCALL;
+        }
+        indices_.reset(memory);
+        baseVertex_ = baseVertex;
+        return D3D_OK;
+    }
+
+    HRESULT SetVertexShader(DWORD fvf) override {
+        if (!describeVertexFormat(fvf).valid) {
+            return D3DERR_INVALIDCALL;
+        }
+        state_.fvf = fvf;
+        return D3D_OK;
+    }
+
+    HRESULT GetVertexShader(DWORD* fvf) override {
+        if (fvf == nullptr) {
+            return D3DERR_INVALIDCALL;
+        }
+        *fvf = state_.fvf;
+        return D3D_OK;
+    }
+
+    HRESULT DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) override {
+        PrimitiveKind kind;
+        VertexSource vertices;
+        if (!inScene_ || !toPrimitiveKind(type, kind)) {
+            return D3DERR_INVALIDCALL;
+        }
+        if (primitiveCount == 0) {
+            return D3D_OK;
+        }
+        if (!vertexSource(startVertex, vertices) ||
+            vertices.count < cornersOf(kind, primitiveCount)) {
+            return D3DERR_INVALIDCALL;
+        }
+        draw(vertices, nullptr, kind, primitiveCount);
+        return D3D_OK;
+    }
+
+    HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT, UINT, UINT startIndex,
+                                 UINT primitiveCount) override {
+        PrimitiveKind kind;
+        VertexSource vertices;
+        MemoryIndexBuffer* indexBuffer = indices_.get();
+        if (!inScene_ || !toPrimitiveKind(type, kind)) {
+            return D3DERR_INVALIDCALL;
+        }
+        if (primitiveCount == 0) {
+            return D3D_OK;
+        }
+        if (indexBuffer == nullptr || !vertexSource(baseVertex_, vertices)) {
+            return D3DERR_INVALIDCALL;
+        }
+        const size_t indexSize = indexBuffer->indexSize();
+        const size_t available = indexBuffer->memory().size() / indexSize;
+        if (startIndex > available || available - startIndex < cornersOf(kind, primitiveCount)) {
+            return D3DERR_INVALIDCALL;
+        }
+        const size_t used = cornersOf(kind, primitiveCount);
+        for (size_t i = 0; i < used; ++i) {
+            if (indexBuffer->indexAt(static_cast<UINT>(startIndex + i)) >= vertices.count) {
+                return D3DERR_INVALIDCALL;
+            }
+        }
+        IndexSource indices{indexBuffer->memory().data() + startIndex * indexSize, used,
+                            indexSize == 4};
+        draw(vertices, &indices, kind, primitiveCount);
+        return D3D_OK;
+    }
+
+    // -- State blocks -----------------------------------------------------------------------
+
+    HRESULT BeginStateBlock() override { return blocks_.begin(); }
+    HRESULT EndStateBlock(DWORD* token) override { return blocks_.end(token); }
+    HRESULT CaptureStateBlock(DWORD token) override { return blocks_.capture(token, *this); }
+    HRESULT ApplyStateBlock(DWORD token) override { return blocks_.apply(token, *this); }
+    HRESULT DeleteStateBlock(DWORD token) override { return blocks_.remove(token); }
+
+    // -- Extensions -------------------------------------------------------------------------
+
+    HRESULT readPresentedFrame(FrameImage* image) override {
+        if (image == nullptr || !hasPresented_) {
+            return D3DERR_INVALIDCALL;
+        }
+        *image = presented_;
+        return D3D_OK;
+    }
+
+    D3DDEVTYPE deviceType() const override { return D3DDEVTYPE_REF; }
+
+private:
+    ~SoftwareDevice() override {
+        unbindEverything();
+        if (cursor_ != nullptr) {
+            SDL_FreeCursor(cursor_);
+        }
+    }
+
+    void unbindEverything() {
+        blocks_.clear();
+        for (auto& texture : textures_) {
+            texture.reset(nullptr);
+        }
+        stream_.reset(nullptr);
+        indices_.reset(nullptr);
+        cache_.clear();
+        inScene_ = false;
+    }
+
+    D3DMATRIX* transformSlot(D3DTRANSFORMSTATETYPE type) {
+        switch (type) {
+            case D3DTS_WORLD:
+                return &state_.world;
+            case D3DTS_VIEW:
+                return &state_.view;
+            case D3DTS_PROJECTION:
+                return &state_.projection;
+            default:
+                return nullptr;
+        }
+    }
+
+    void clearRect(const D3DRECT& r, const D3DRECT& viewport, DWORD flags, D3DCOLOR colour,
+                   float z) {
+        const LONG left = std::max(r.x1, viewport.x1), right = std::min(r.x2, viewport.x2);
+        const LONG top = std::max(r.y1, viewport.y1), bottom = std::min(r.y2, viewport.y2);
+        FrameBuffers& b = *buffers_;
+        for (LONG y = top; y < bottom; ++y) {
+            const size_t row = static_cast<size_t>(y) * b.width;
+            if ((flags & D3DCLEAR_TARGET) != 0) {
+                std::fill(b.colour.begin() + static_cast<std::ptrdiff_t>(row + left),
+                          b.colour.begin() + static_cast<std::ptrdiff_t>(row + right), colour);
+            }
+            if ((flags & D3DCLEAR_ZBUFFER) != 0 && !b.depth.empty()) {
+                std::fill(b.depth.begin() + static_cast<std::ptrdiff_t>(row + left),
+                          b.depth.begin() + static_cast<std::ptrdiff_t>(row + right), z);
+            }
+        }
+    }
+
+    // The stream's vertices from vertex `first` on; false without a usable stream and format.
+    bool vertexSource(UINT first, VertexSource& out) {
+        MemoryVertexBuffer* buffer = stream_.get();
+        out.layout = describeVertexFormat(state_.fvf);
+        if (buffer == nullptr || !out.layout.valid ||
+            stride_ < static_cast<UINT>(out.layout.stride)) {
+            return false;
+        }
+        const size_t size = buffer->memory().size();
+        const size_t offset = size_t{first} * stride_;
+        out.bytes = buffer->memory().data() + std::min(offset, size);
+        out.stride = stride_;
+        out.count = offset + static_cast<size_t>(out.layout.stride) <= size
+                        ? (size - offset - static_cast<size_t>(out.layout.stride)) / stride_ + 1
+                        : 0;
+        return true;
+    }
+
+    void draw(const VertexSource& vertices, const IndexSource* indices, PrimitiveKind kind,
+              UINT primitiveCount) {
+        const bool textured = state_.stageStates[0][D3DTSS_COLOROP] != D3DTOP_DISABLE;
+        const MipChain* texture = textured ? cache_.chainFor(textures_[0].get()) : nullptr;
+        const DrawSetup setup =
+            drawSetupFrom(state_, vertices.layout, texture, !buffers_->depth.empty());
+        RenderTarget target{static_cast<int>(buffers_->width), static_cast<int>(buffers_->height),
+                            buffers_->colour.data(),
+                            buffers_->depth.empty() ? nullptr : buffers_->depth.data()};
+        pipeline_.draw(setup, vertices, indices, kind, primitiveCount, target);
+    }
+
+    ULONG references_ = 1;
+    SDL_Window* window_;
+    WindowPresenter presenter_;
+    MinimiseWatch watch_;
+    std::shared_ptr<ResourceTracker> tracker_;
+    D3DPRESENT_PARAMETERS params_{};
+    std::shared_ptr<FrameBuffers> buffers_;
+    PipelineState state_{};
+    StateBlockTable blocks_;
+    Held<MemoryTexture> textures_[textureStageCount];
+    Held<MemoryVertexBuffer> stream_;
+    UINT stride_ = 0;
+    Held<MemoryIndexBuffer> indices_;
+    UINT baseVertex_ = 0;
+    TextureCache cache_;
+    DrawPipeline pipeline_;
+    FrameImage presented_;
+    bool hasPresented_ = false;
+    bool inScene_ = false;
+    bool lost_ = false;
+    SDL_Cursor* cursor_ = nullptr;
+    bool cursorShown_ = false;
+};
+
+class SoftwareBackend final : public DeviceBackend {
+public:
+    D3DDEVTYPE deviceType() const override { return D3DDEVTYPE_REF; }
+    bool available() override { return true; }
+    void getCaps(UINT adapter, D3DCAPS8* caps) override { fillCaps(adapter, caps); }
+    bool supportsDisplayFormat(D3DFORMAT displayFormat, D3DFORMAT backBufferFormat, bool) override {
+        return isPresentableFormat(displayFormat) && isPresentableFormat(backBufferFormat);
+    }
+    bool supportsResourceFormat(DWORD usage, D3DRESOURCETYPE, D3DFORMAT checkFormat) override {
+        if ((usage & D3DUSAGE_DEPTHSTENCIL) != 0) {
+            return isDepthFormat(checkFormat);
+        }
+        return isStoredColourFormat(checkFormat);
+    }
+    HRESULT createDevice(UINT, WindowHandle window, DWORD, D3DPRESENT_PARAMETERS* params,
+                         IDirect3DDevice8** device) override {
+        return createSoftwareDevice(window, params, device);
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<DeviceBackend> makeSoftwareDeviceBackend() {
+    return std::make_unique<SoftwareBackend>();
+}
+
+void registerSoftwareDevice() {
+    registerDeviceBackend(D3DDEVTYPE_REF, makeSoftwareDeviceBackend);
+}
+
+HRESULT createSoftwareDevice(WindowHandle window, D3DPRESENT_PARAMETERS* params,
+                             IDirect3DDevice8** device) {
+    if (device == nullptr || params == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    auto* created = new SoftwareDevice(sdlWindowOf(window));
+    const HRESULT configured = created->configure(params);
+    if (FAILED(configured)) {
+        created->Release();
+        return configured;
+    }
+    *device = created;
+    return D3D_OK;
+}
+
+}  // namespace kolvane::soft

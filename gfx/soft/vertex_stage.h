@@ -1,0 +1,60 @@
+// Vertex processing: reading vertices of a flexible vertex format from buffer bytes,
+// transforming them to clip space and lighting them per vertex, or taking pre-transformed
+// (XYZRHW) vertices as they stand in window pixels.
+#pragma once
+
+#include <cstdint>
+
+#include "gfx/soft/lighting.h"
+#include "gfx/soft/soft_types.h"
+
+namespace kolvane::soft {
+
+namespace fvf {
+inline constexpr uint32_t kPositionMask = 0x00E, kXyz = 0x002, kXyzRhw = 0x004, kNormal = 0x010,
+                          kPointSize = 0x020, kDiffuse = 0x040, kSpecular = 0x080,
+                          kTextureCountMask = 0xF00, kTextureCountShift = 8;
+}
+
+// Where each part of a vertex lies in its bytes; offsets are -1 for absent parts.
+struct VertexLayout {
+    bool valid = false;
+    bool pretransformed = false;
+    int stride = 0;
+    int normalOffset = -1, diffuseOffset = -1, specularOffset = -1, textureOffset = -1;
+};
+
+// Describes a format of position (XYZ or XYZRHW), optional normal (unused when
+// pre-transformed), point size (skipped), diffuse, specular and up to eight 2D texture
+// coordinate sets (only the first is read). Invalid without a known position.
+VertexLayout describeVertexFormat(uint32_t format);
+
+struct SourceVertex {
+    Vec4 position;  // w holds rhw for pre-transformed vertices, 1 otherwise
+    Vec3 normal;
+    uint32_t diffuse = 0xFFFFFFFF;  // white when the format has none
+    uint32_t specular = 0;          // black when the format has none
+    float u = 0, v = 0;
+};
+
+// Reads one vertex; `bytes` must hold layout.stride bytes.
+SourceVertex readVertex(const uint8_t* bytes, const VertexLayout& layout);
+
+struct VertexStageSetup {
+    Matrix4 worldView;
+    Matrix4 projection;
+    Matrix4 normalTransform;  // inverse-transpose of worldView, see normalMatrix()
+    bool lightingEnabled = false;
+    bool normaliseNormals = true;
+    LightingSetup lighting;  // lights already in camera space
+};
+
+// Transforms a vertex and, when lighting is on, lights it (a vertex without a normal has a
+// zero normal: only ambient and emissive light reach it). Whether the vertex's colours stand
+// in for the material is the lighting setup's choice, made per draw from the layout.
+ClipVertex processVertex(const VertexStageSetup& setup, const SourceVertex& vertex);
+
+// A pre-transformed vertex as it stands: x, y in pixels, z the depth, w its rhw.
+ScreenVertex pretransformedVertex(const SourceVertex& vertex);
+
+}  // namespace kolvane::soft

@@ -1,0 +1,83 @@
+#include "gfx/soft/lighting.h"
+
+#include <gtest/gtest.h>
+
+namespace kolvane::soft {
+namespace {
+
+LightingSetup oneWhiteLightFromBehindViewer() {
+    LightingSetup s;
+    s.material.diffuse = {0.5f, 0.25f, 1.0f, 0.75f};
+    s.material.ambient = {0.5f, 0.25f, 1.0f, 0.75f};
+    s.globalAmbient = {0.2f, 0.2f, 0.2f, 0.2f};
+    s.lightCount = 1;
+    s.lights[0].diffuse = {1, 1, 1, 1};
+    s.lights[0].direction = {0, 0, 1};  // travels away from the viewer
+    return s;
+}
+
+TEST(SoftLighting, FacingLightGetsAmbientPlusFullDiffuse) {
+    const LightingSetup s = oneWhiteLightFromBehindViewer();
+    const LitColours lit = lightVertex(s, {0, 0, 5}, {0, 0, -1}, {}, {});
+    EXPECT_FLOAT_EQ(lit.diffuse.r, 0.5f * 0.2f + 0.5f);
+    EXPECT_FLOAT_EQ(lit.diffuse.g, 0.25f * 0.2f + 0.25f);
+    EXPECT_FLOAT_EQ(lit.diffuse.b, 1.0f);   // clamped
+    EXPECT_FLOAT_EQ(lit.diffuse.a, 0.75f);  // alpha of the diffuse material
+}
+
+TEST(SoftLighting, AwayFacingOrUnlitSideGetsAmbientAndEmissiveOnly) {
+    LightingSetup s = oneWhiteLightFromBehindViewer();
+    s.material.emissive = {0.1f, 0, 0, 0};
+    const LitColours lit = lightVertex(s, {0, 0, 5}, {0, 0, 1}, {}, {});
+    EXPECT_FLOAT_EQ(lit.diffuse.r, 0.1f + 0.5f * 0.2f);
+    EXPECT_FLOAT_EQ(lit.diffuse.g, 0.25f * 0.2f);
+}
+
+TEST(SoftLighting, DiffuseFollowsCosineOfAngle) {
+    LightingSetup s = oneWhiteLightFromBehindViewer();
+    s.globalAmbient = {};
+    const Vec3 tilted = normalised({1, 0, -1});
+    const LitColours lit = lightVertex(s, {0, 0, 5}, tilted, {}, {});
+    EXPECT_NEAR(lit.diffuse.r, 0.5f * 0.70710678f, 1e-6f);
+}
+
+TEST(SoftLighting, SpecularUsesHalfVectorTowardsViewerOnlyWhenEnabled) {
+    LightingSetup s = oneWhiteLightFromBehindViewer();
+    s.lights[0].specular = {1, 1, 1, 1};
+    s.material.specular = {1, 0.5f, 0, 0};
+    s.material.power = 8;
+    // Viewer straight in front, light straight from the viewer: half vector along -z.
+    EXPECT_FLOAT_EQ(lightVertex(s, {0, 0, 5}, {0, 0, -1}, {}, {}).specular.r, 0.0f);
+    s.specularEnabled = true;
+    const LitColours lit = lightVertex(s, {0, 0, 5}, {0, 0, -1}, {}, {});
+    EXPECT_FLOAT_EQ(lit.specular.r, 1.0f);
+    EXPECT_FLOAT_EQ(lit.specular.g, 0.5f);
+    // Off-axis: (N.H)^power falls off.
+    const LitColours side = lightVertex(s, {0, 0, 5}, normalised({0.3f, 0, -1}), {}, {});
+    EXPECT_LT(side.specular.r, 0.9f);
+    EXPECT_GT(side.specular.r, 0.0f);
+}
+
+TEST(SoftLighting, VertexColourStandsInForMaterialWhenAsked) {
+    LightingSetup s = oneWhiteLightFromBehindViewer();
+    s.globalAmbient = {};
+    s.diffuseSource = ColourSource::VertexDiffuse;
+    const LitColours lit = lightVertex(s, {0, 0, 5}, {0, 0, -1}, {0, 1, 0, 0.5f}, {});
+    EXPECT_FLOAT_EQ(lit.diffuse.r, 0.0f);
+    EXPECT_FLOAT_EQ(lit.diffuse.g, 1.0f);
+    EXPECT_FLOAT_EQ(lit.diffuse.a, 0.5f);
+}
+
+TEST(SoftLighting, NormalMatrixUndoesNonUniformScale) {
+    Matrix4 scale;
+    scale.m[0][0] = 2;
+    scale.m[1][1] = 1;
+    const Matrix4 n = normalMatrix(scale);
+    // The normal of the plane x = y stays perpendicular to it after scaling x by 2.
+    const Vec3 normal = transformDirection({1, -1, 0}, n);
+    const Vec3 along = transformDirection({1, 1, 0}, scale);
+    EXPECT_NEAR(dot(normal, along), 0.0f, 1e-6f);
+}
+
+}  // namespace
+}  // namespace kolvane::soft
