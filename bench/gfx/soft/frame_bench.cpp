@@ -167,13 +167,15 @@ public:
     }
 
     void present() { device_->Present(nullptr, nullptr, nullptr, nullptr); }
+    void begin() { device_->BeginScene(); }
+    void end() { device_->EndScene(); }
 
     void frame() {
         clear();
-        device_->BeginScene();
+        begin();
         drawPlanes();
         drawCubes();
-        device_->EndScene();
+        end();
         present();
     }
 
@@ -258,7 +260,9 @@ void BM_BackgroundPlanes(benchmark::State& state) {
     Scene scene;
     for (auto _ : state) {
         scene.clear();
+        scene.begin();
         scene.drawPlanes();
+        scene.end();
     }
     reportRate(state);
 }
@@ -268,7 +272,9 @@ void BM_LitCubes(benchmark::State& state) {
     Scene scene;
     for (auto _ : state) {
         scene.clear();
+        scene.begin();
         scene.drawCubes();
+        scene.end();
     }
     reportRate(state);
 }

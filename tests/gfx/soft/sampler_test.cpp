@@ -60,6 +60,22 @@ TEST(SoftSampler, MagnificationAndMinificationUseTheirOwnFilters) {
     EXPECT_EQ(sampleTexture(chain, s, 0.5f, 0.25f, 0.5f), 0xFF00FF00u);
 }
 
+TEST(SoftSampler, FastBilinearMixMatchesThePortableOneExactly) {
+    // Deterministic pseudo-random texels and weights; the two mixes must agree bit for bit so
+    // that every machine draws the same bytes.
+    uint32_t state = 12345;
+    auto next = [&state] {
+        state = state * 1664525u + 1013904223u;
+        return state;
+    };
+    for (int i = 0; i < 20000; ++i) {
+        const BilinearFootprint f{next(), next(), next(), next(), next() % 256, next() % 256};
+        ASSERT_EQ(mixFootprintFast(f), mixFootprint(f)) << i;
+    }
+    const BilinearFootprint extremes{0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 255, 255};
+    EXPECT_EQ(mixFootprintFast(extremes), mixFootprint(extremes));
+}
+
 TEST(SoftSampler, Log2IsExactOnPowersOfTwoAndMonotonic) {
     EXPECT_EQ(approximateLog2(1.0f), 0.0f);
     EXPECT_EQ(approximateLog2(8.0f), 3.0f);
