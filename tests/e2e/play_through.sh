@@ -132,6 +132,7 @@ item_step=85
 # The inside of the well; its upper part, where a new piece falls; its bottom row.
 well=(310 46 395 610)
 well_top=(310 46 395 430)
+well_top_clear=(310 46 395 245)
 well_bottom=(310 610 395 46)
 # The well above and below the pause and game-over lettering.
 well_above_lettering=(310 46 395 225)
@@ -245,91 +246,93 @@ done
 [ $piece_seen = 1 ] || give_up "Enter on Crazy starts a game: a piece falls in the well"
 pass "Enter on Crazy starts a game: a piece falls in the well"
 
-# ---- Moving, turning and dropping pieces.
+# ---- Dropping, turning and moving pieces.
 
-# The falling piece's bounds in the upper well: PW, PH, PL (left edge); false if none is there.
-falling_piece() {
-    shot "$1"
-    find_kind "$last" bright "${well_top[@]}"
-    PW=$((R - L))
-    PH=$((B - T))
-    PL=$L
-    [ "$COUNT" -gt 800 ]
-}
-# Drops the current piece and waits for the next to appear at the top.
-next_piece() {
-    key space
-    sleep 0.3
-    for _ in $(seq 30); do
-        falling_piece next && [ "$T" -lt 120 ] && return 0
-        sleep 0.2
-    done
-    return 1
-}
-
-turned=0
-for attempt in 1 2 3 4; do
-    falling_piece before_turn || { next_piece; continue; }
-    if [ $((PW - PH)) -lt 12 ] && [ $((PH - PW)) -lt 12 ]; then
-        next_piece  # a square piece looks the same turned
-        continue
-    fi
-    width_before=$PW
-    height_before=$PH
-    key Up
-    for _ in $(seq 15); do
-        sleep 0.2
-        falling_piece after_turn || break
-        if [ $((PW - height_before)) -le 12 ] && [ $((height_before - PW)) -le 12 ] &&
-            [ $((PH - width_before)) -le 12 ] && [ $((width_before - PH)) -le 12 ]; then
-            turned=1
-            break
-        fi
-    done
-    [ $turned = 1 ] && break
-    next_piece
-done
-check "Up turns the falling piece (its width and height swap)" test $turned = 1
-
-# moves_piece KEY SIGN: holding KEY moves the falling piece a column or more (SIGN -1 left,
-# 1 right); a piece that lands first is dropped and the next one tried.
-moves_piece() {
-    local attempt left_before
-    for attempt in 1 2 3; do
-        if falling_piece "before_$1"; then
-            left_before=$PL
-            xdotool keydown "$1"
-            for _ in $(seq 20); do
-                sleep 0.1
-                if falling_piece "holding_$1" && [ $((($PL - left_before) * $2)) -ge 25 ]; then
-                    xdotool keyup "$1"
-                    return 0
-                fi
-            done
-            xdotool keyup "$1"
-        fi
-        next_piece
-    done
-    return 1
-}
-check "holding Left moves the falling piece to the left" moves_piece Left -1
-check "holding Right moves it to the right" moves_piece Right 1
-
+# The first piece falls into an empty well: Space drops it to the bottom row.
 dropped=0
-falling_piece before_drop
-find_kind "$last" bright "${well_bottom[@]}"
-bottom_before=$COUNT
 key space
 for _ in $(seq 20); do
     sleep 0.2
     shot after_drop
     find_kind "$last" bright "${well_bottom[@]}"
-    if [ "$COUNT" -gt $((bottom_before + 400)) ]; then
+    if [ "$COUNT" -gt 400 ]; then
         dropped=1
         break
     fi
 done
 check "Space drops the piece to the bottom of the well" test $dropped = 1
+
+# The falling piece's bounds in the upper well, clear of the pause lettering: PW, PH, PL (left
+# edge), PT (top); false if no piece is there.
+falling_piece() {
+    shot "$1"
+    find_kind "$last" bright "${well_top_clear[@]}"
+    PW=$((R - L))
+    PH=$((B - T))
+    PL=$L
+    PT=$T
+    [ "$COUNT" -gt 800 ]
+}
+# fresh_piece SIDE: plays on (Enter resumes a paused game), moves the current piece to SIDE
+# (Left or Right) and drops it, waits for the next piece at the top of the well and pauses,
+# so that the slow screenshots see a still game. Sets PW, PH, PL of the new piece.
+fresh_piece() {
+    key Return
+    xdotool keydown "$1"
+    sleep 0.6
+    xdotool keyup "$1"
+    key space
+    for _ in $(seq 30); do
+        if falling_piece new_piece && [ "$PT" -lt 100 ]; then
+            key p
+            sleep 0.6
+            falling_piece new_piece_paused
+            return
+        fi
+        sleep 0.1
+    done
+    return 1
+}
+# A turn, and a move each way, each on a fresh piece: the game plays for a moment and is
+# paused again to look.
+turned=0
+for side in Left Right Left Right; do
+    fresh_piece $side || continue
+    if [ $((PW - PH)) -lt 12 ] && [ $((PH - PW)) -lt 12 ]; then
+        continue  # a square piece looks the same turned
+    fi
+    width_before=$PW
+    height_before=$PH
+    key Return Up
+    sleep 0.4
+    key p
+    sleep 0.6
+    falling_piece turned || continue
+    if [ $((PW - height_before)) -le 12 ] && [ $((height_before - PW)) -le 12 ] &&
+        [ $((PH - width_before)) -le 12 ] && [ $((width_before - PH)) -le 12 ]; then
+        turned=1
+        break
+    fi
+done
+check "Up turns the falling piece (its width and height swap)" test $turned = 1
+
+# moves_piece KEY SIGN SIDE: holding KEY moves a fresh piece a column or more (SIGN -1 left,
+# 1 right).
+moves_piece() {
+    local left_before
+    fresh_piece "$3" || return 1
+    left_before=$PL
+    key Return
+    xdotool keydown "$1"
+    sleep 0.3
+    xdotool keyup "$1"
+    key p
+    sleep 0.6
+    falling_piece "moved_$1" && [ $((($PL - left_before) * $2)) -ge 25 ]
+}
+check "holding Left moves the falling piece to the left" moves_piece Left -1 Right
+check "holding Right moves it to the right" moves_piece Right 1 Left
+key Return
 
 # ---- Pause and resume.
 
