@@ -305,6 +305,7 @@ ResultCode Application3D::releaseAll3D() {
         destroyDeviceObjects();
         device->Release();
         device = nullptr;
+        windowGraphicsChanged(mainWindow);
     }
     if (direct3D != nullptr) {
         direct3D->Release();

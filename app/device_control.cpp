@@ -1,6 +1,7 @@
 // Creating, resetting and replacing the device, switching between windowed and full-screen
 // rendering, and the device cursor.
 #include <cstdio>
+#include <cstring>
 
 #include "app/application.h"
 
@@ -29,14 +30,26 @@ const std::uint32_t* rowFromTop(const std::vector<std::uint32_t>& pixels, int wi
     return pixels.data() + static_cast<std::size_t>(height - 1 - rowFromTheTop) * width;
 }
 
+// Appends as much of addition as fits, keeping text terminated.
+void appendText(char* text, std::size_t capacity, const char* addition) {
+    std::size_t used = std::strlen(text);
+    while (*addition != '\0' && used + 1 < capacity) {
+        text[used++] = *addition++;
+    }
+    text[used] = '\0';
+}
+
 }  // namespace
 
 void Application3D::writeDeviceText(const DeviceEntry& deviceEntry, DWORD flags) {
-    const AdapterEntry& adapter = adapters[currentAdapter];
     const bool hardwareDevice = deviceEntry.deviceType == D3DDEVTYPE_HAL;
-    std::snprintf(deviceText, sizeof deviceText, "%s%s%s%s", deviceTypeName(deviceEntry.deviceType),
-                  vertexProcessingText(deviceEntry.deviceType, flags), hardwareDevice ? ": " : "",
-                  hardwareDevice ? adapter.identifier.Description : "");
+    deviceText[0] = '\0';
+    appendText(deviceText, sizeof deviceText, deviceTypeName(deviceEntry.deviceType));
+    appendText(deviceText, sizeof deviceText, vertexProcessingText(deviceEntry.deviceType, flags));
+    if (hardwareDevice) {
+        appendText(deviceText, sizeof deviceText, ": ");
+        appendText(deviceText, sizeof deviceText, adapters[currentAdapter].identifier.Description);
+    }
 }
 
 void Application3D::fillPresentSizeAndFormat(const ModeEntry& mode) {
@@ -84,6 +97,7 @@ ResultCode Application3D::releaseDevice() {
     }
     const ULONG remaining = device->Release();
     device = nullptr;
+    windowGraphicsChanged(mainWindow);
     return remaining > 0 ? kErrorNonZeroRefCount : kResultOk;
 }
 
@@ -97,6 +111,7 @@ ResultCode Application3D::startDevice() {
     ResultCode result = direct3D->CreateDevice(adapter.ordinal, deviceEntry.deviceType, focusWindow,
                                                mode.behaviorFlags, &presentParams, &device);
     if (SUCCEEDED(result)) {
+        windowGraphicsChanged(mainWindow);
         device->GetDeviceCaps(&deviceCaps);
         behaviorFlags = mode.behaviorFlags;
         writeDeviceText(deviceEntry, mode.behaviorFlags);

@@ -36,6 +36,7 @@ struct ActiveDialog {
     int pendingControl = 0;
     int pendingNotification = 0;
     bool hasPending = false;
+    bool focused = false;
 };
 
 struct MenuBarState {
@@ -102,7 +103,9 @@ void drawMenus(bool& anyOpen) {
         ImGui::End();
         return;
     }
-    const std::string optionsLabel = withoutMnemonic(kOptionsMenu) + "##options";
+    // Built once: the bar is drawn every frame and a frame allocates nothing.
+    static const std::string optionsLabel = withoutMnemonic(kOptionsMenu) + "##options";
+    static const std::string helpLabel = withoutMnemonic(kHelpItem) + "##help";
     if (state.openOptionsByKey) {
         ImGui::OpenPopup(optionsLabel.c_str());
         state.openOptionsByKey = false;
@@ -116,7 +119,7 @@ void drawMenus(bool& anyOpen) {
         }
         ImGui::EndMenu();
     }
-    if (ImGui::MenuItem((withoutMnemonic(kHelpItem) + "##help").c_str())) {
+    if (ImGui::MenuItem(helpLabel.c_str())) {
         state.chosenCommand = kCommandHelp;
     }
     ImGui::EndMenuBar();
@@ -219,7 +222,11 @@ void drawDialog(WindowRecord& record) {
                         bar + (static_cast<float>(windowHeight) - bar) * 0.5f);
     ImGui::SetNextWindowPos(centre, ImGuiCond_Always, ImVec2(0.5f, 0.5f));
     ImGui::SetNextWindowSize(size, ImGuiCond_Always);
-    ImGui::SetNextWindowFocus();
+    if (!state.activeDialog.focused) {
+        // Only once: focusing the dialog again would close a list it has opened.
+        ImGui::SetNextWindowFocus();
+        state.activeDialog.focused = true;
+    }
     bool open = true;
     const std::string title = dialog->caption + "##dialog";
     if (ImGui::Begin(title.c_str(), &open,
@@ -277,6 +284,10 @@ void repaint(WindowRecord& record) {
 
 enum class ModalEvent { Continue, Escape, Enter, Close };
 
+// Frames drawn after each event of a menu or dialog: a popup opened by a click appears in the
+// frame after the one that saw the click.
+constexpr int kFramesPerEvent = 2;
+
 // Takes one event while a menu or the dialog is open: the overlay gets the mouse, Escape and
 // Enter are reported, the close button ends the loop (and stays queued for the window).
 ModalEvent takeModalEvent(WindowRecord& record) {
@@ -310,12 +321,18 @@ int runImGuiDialog(WindowHandle owner, Dialog& dialog, DialogProcedure procedure
     state.activeDialog = ActiveDialog{&dialog};
     int result = -1;
     while (result == -1) {
-        repaint(*record);
-        if (state.activeDialog.hasPending) {
-            state.activeDialog.hasPending = false;
-            result = procedure(dialog, state.activeDialog.pendingControl,
-                               state.activeDialog.pendingNotification, context);
-            continue;
+        // Two frames per event: a list opened by a click shows its items one frame later.
+        for (int pass = 0; pass < kFramesPerEvent && result == -1; ++pass) {
+            repaint(*record);
+            if (state.activeDialog.hasPending) {
+                state.activeDialog.hasPending = false;
+                result = procedure(dialog, state.activeDialog.pendingControl,
+                                   state.activeDialog.pendingNotification, context);
+                pass = -1;
+            }
+        }
+        if (result != -1) {
+            break;
         }
         switch (takeModalEvent(*record)) {
             case ModalEvent::Escape:
@@ -390,7 +407,9 @@ void runMenuLoop(WindowRecord& record) {
         if (live == nullptr) {
             break;
         }
-        repaint(*live);
+        for (int pass = 0; pass < kFramesPerEvent && state.chosenCommand == 0; ++pass) {
+            repaint(*live);
+        }
         if (state.chosenCommand != 0) {
             break;
         }
@@ -443,6 +462,18 @@ void drawOverlayBeforeSwap(WindowRecord& record) {
     int height = 0;
     fullDrawableSize(record.sdl, &width, &height);
     renderOverlay(ImGui::GetDrawData(), width, height);
+}
+
+void drawOverlayOnRenderer(WindowRecord& record, SDL_Renderer* renderer) {
+    const bool dialogOpen = state.activeDialog.dialog != nullptr;
+    if (menuBarHeightOf(record) == 0 && !dialogOpen) {
+        return;
+    }
+    if (!state.frameWaiting) {
+        buildFrame(record);
+    }
+    state.frameWaiting = false;
+    renderOverlayOnRenderer(ImGui::GetDrawData(), renderer);
 }
 
 void windowGraphicsChanged(WindowHandle) {

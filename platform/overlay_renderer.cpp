@@ -87,8 +87,6 @@ bool buildGraphics(SDL_GLContext context) {
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
-    ImGui::GetIO().Fonts->SetTexID(
-        reinterpret_cast<ImTextureID>(static_cast<std::uintptr_t>(graphics.fontTexture)));
     graphics.context = context;
     return true;
 }
@@ -217,7 +215,10 @@ void prepareState(int width, int height) {
                           reinterpret_cast<void*>(offsetof(ImDrawVert, col)));
 }
 
+// Every command draws with the font texture, the only texture the overlay has (a frame built
+// before the texture was made for this context may still name an older one).
 void drawLists(ImDrawData* drawData, int height) {
+    glBindTexture(GL_TEXTURE_2D, graphics.fontTexture);
     for (int n = 0; n < drawData->CmdListsCount; ++n) {
         const ImDrawList* list = drawData->CmdLists[n];
         glBufferData(GL_ARRAY_BUFFER,
@@ -238,8 +239,6 @@ void drawLists(ImDrawData* drawData, int height) {
             }
             glScissor(static_cast<GLint>(clip.x), height - static_cast<GLint>(clip.w),
                       static_cast<GLsizei>(clip.z - clip.x), static_cast<GLsizei>(clip.w - clip.y));
-            glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(
-                                             reinterpret_cast<std::uintptr_t>(command.GetTexID())));
             glDrawElementsBaseVertex(GL_TRIANGLES, static_cast<GLsizei>(command.ElemCount),
                                      sizeof(ImDrawIdx) == 2 ? GL_UNSIGNED_SHORT : GL_UNSIGNED_INT,
                                      reinterpret_cast<void*>(command.IdxOffset * sizeof(ImDrawIdx)),
@@ -266,6 +265,76 @@ void renderOverlay(ImDrawData* drawData, int drawableWidth, int drawableHeight) 
     saved.restore();
 }
 
+namespace {
+
+// The font texture of the renderer the overlay last drew through.
+struct RendererGraphics {
+    SDL_Renderer* renderer = nullptr;
+    SDL_Texture* fontTexture = nullptr;
+};
+
+RendererGraphics rendererGraphics;
+
+SDL_Texture* fontTextureFor(SDL_Renderer* renderer) {
+    if (rendererGraphics.renderer == renderer && rendererGraphics.fontTexture != nullptr) {
+        return rendererGraphics.fontTexture;
+    }
+    unsigned char* pixels = nullptr;
+    int width = 0;
+    int height = 0;
+    ImGui::GetIO().Fonts->GetTexDataAsRGBA32(&pixels, &width, &height);
+    SDL_Texture* texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ABGR8888,
+                                             SDL_TEXTUREACCESS_STATIC, width, height);
+    if (texture == nullptr) {
+        return nullptr;
+    }
+    SDL_UpdateTexture(texture, nullptr, pixels, width * 4);
+    SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_BLEND);
+    SDL_SetTextureScaleMode(texture, SDL_ScaleModeLinear);
+    rendererGraphics = RendererGraphics{renderer, texture};
+    return texture;
+}
+
+void drawCommandsOnRenderer(const ImDrawList& list, SDL_Renderer* renderer, SDL_Texture* font) {
+    const auto stride = static_cast<int>(sizeof(ImDrawVert));
+    for (const ImDrawCmd& command : list.CmdBuffer) {
+        const ImVec4 clip = command.ClipRect;
+        if (command.UserCallback != nullptr || clip.z <= clip.x || clip.w <= clip.y) {
+            continue;
+        }
+        const SDL_Rect clipRect{static_cast<int>(clip.x), static_cast<int>(clip.y),
+                                static_cast<int>(clip.z - clip.x),
+                                static_cast<int>(clip.w - clip.y)};
+        SDL_RenderSetClipRect(renderer, &clipRect);
+        const ImDrawVert* first = list.VtxBuffer.Data + command.VtxOffset;
+        const int vertexCount = list.VtxBuffer.Size - static_cast<int>(command.VtxOffset);
+        SDL_RenderGeometryRaw(renderer, font, &first->pos.x, stride,
+                              reinterpret_cast<const SDL_Color*>(&first->col), stride, &first->uv.x,
+                              stride, vertexCount, list.IdxBuffer.Data + command.IdxOffset,
+                              static_cast<int>(command.ElemCount), sizeof(ImDrawIdx));
+    }
+}
+
+}  // namespace
+
+void renderOverlayOnRenderer(ImDrawData* drawData, SDL_Renderer* renderer) {
+    if (drawData == nullptr || renderer == nullptr) {
+        return;
+    }
+    SDL_Texture* font = fontTextureFor(renderer);
+    if (font == nullptr) {
+        return;
+    }
+    SDL_Rect savedClip{};
+    SDL_RenderGetClipRect(renderer, &savedClip);
+    const bool wasClipping = SDL_RenderIsClipEnabled(renderer) == SDL_TRUE;
+    for (int n = 0; n < drawData->CmdListsCount; ++n) {
+        drawCommandsOnRenderer(*drawData->CmdLists[n], renderer, font);
+    }
+    SDL_RenderSetClipRect(renderer, wasClipping ? &savedClip : nullptr);
+}
+
 void forgetOverlayGraphics() {
     graphics = OverlayGraphics{};
+    rendererGraphics = RendererGraphics{};
 }

@@ -9,6 +9,9 @@ struct ImDrawData;
 // forgetOverlayGraphics) builds the shader, buffers and font texture there.
 void renderOverlay(ImDrawData* drawData, int drawableWidth, int drawableHeight);
 
+// Draws the data through an SDL renderer (its own font texture is made for each renderer).
+void renderOverlayOnRenderer(ImDrawData* drawData, struct SDL_Renderer* renderer);
+
 // Forgets the GL objects of the previous context without touching them (that context and its
 // objects are gone with the device that made them).
 void forgetOverlayGraphics();

@@ -1,10 +1,13 @@
 // Where the menu bar meets the graphics device's presentation. A device shows its back buffer
-// on the window's whole OpenGL drawable and then swaps; the window, though, gives the device
-// only its client area, below the menu bar. So, for our windows, the drawable the device is
-// told about is the client area (the device's picture lands there, unscaled), and just before
-// each swap the menu bar, any open menu and the modal dialog are drawn over the frame.
+// on the window's whole drawing surface and then swaps; the window, though, gives the device
+// only its client area, below the menu bar. So, for our windows:
+// - OpenGL (the HAL device): the drawable the device is told about is the client area, so its
+//   picture lands there unscaled, and just before each swap the menu bar, any open menu and
+//   the modal dialog are drawn over the frame;
+// - an SDL renderer (the REF device's way into an OpenGL window): a copy to the whole output
+//   goes to the client area instead, and the overlay is drawn before the renderer presents.
 //
-// Both calls are taken over by defining them here: the program's own definition comes first
+// These calls are taken over by defining them here: the program's own definition comes first
 // for every caller linked into it, and the SDL library's is called on from ours.
 #include <SDL.h>
 #include <dlfcn.h>
@@ -17,6 +20,8 @@ namespace {
 
 using DrawableSizeFunction = void (*)(SDL_Window*, int*, int*);
 using SwapFunction = void (*)(SDL_Window*);
+using RenderCopyFunction = int (*)(SDL_Renderer*, SDL_Texture*, const SDL_Rect*, const SDL_Rect*);
+using RenderPresentFunction = void (*)(SDL_Renderer*);
 
 template <typename Function>
 Function librarysOwn(const char* name) {
@@ -32,6 +37,21 @@ DrawableSizeFunction sdlDrawableSize() {
 SwapFunction sdlSwap() {
     static const SwapFunction own = librarysOwn<SwapFunction>("SDL_GL_SwapWindow");
     return own;
+}
+
+RenderCopyFunction sdlRenderCopy() {
+    static const RenderCopyFunction own = librarysOwn<RenderCopyFunction>("SDL_RenderCopy");
+    return own;
+}
+
+RenderPresentFunction sdlRenderPresent() {
+    static const RenderPresentFunction own =
+        librarysOwn<RenderPresentFunction>("SDL_RenderPresent");
+    return own;
+}
+
+WindowRecord* recordOfRenderer(SDL_Renderer* renderer) {
+    return renderer != nullptr ? findWindowRecordOfSdl(SDL_RenderGetWindow(renderer)) : nullptr;
 }
 
 }  // namespace
@@ -56,6 +76,32 @@ void SDL_GL_GetDrawableSize(SDL_Window* window, int* width, int* height) {
     }
     if (height != nullptr) {
         *height = fullHeight;
+    }
+}
+
+int SDL_RenderCopy(SDL_Renderer* renderer, SDL_Texture* texture, const SDL_Rect* source,
+                   const SDL_Rect* target) {
+    const RenderCopyFunction own = sdlRenderCopy();
+    if (own == nullptr) {
+        return -1;
+    }
+    WindowRecord* record = target == nullptr ? recordOfRenderer(renderer) : nullptr;
+    const int bar = record != nullptr ? menuBarHeightOf(*record) : 0;
+    int width = 0;
+    int height = 0;
+    if (bar == 0 || SDL_GetRendererOutputSize(renderer, &width, &height) != 0) {
+        return own(renderer, texture, source, target);
+    }
+    const SDL_Rect client{0, bar, width, std::max(height - bar, 1)};
+    return own(renderer, texture, source, &client);
+}
+
+void SDL_RenderPresent(SDL_Renderer* renderer) {
+    if (WindowRecord* record = recordOfRenderer(renderer)) {
+        drawOverlayOnRenderer(*record, renderer);
+    }
+    if (RenderPresentFunction own = sdlRenderPresent()) {
+        own(renderer);
     }
 }
 

@@ -179,6 +179,13 @@ bool ensureVideo() {
     return SDL_WasInit(SDL_INIT_VIDEO) != 0 || SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
 }
 
+// Loads the OpenGL library once and keeps it for the rest of the run, so that closing one
+// device's window and opening the next does not unload and reload the GL driver each time.
+void holdGlLibrary() {
+    static const bool held = SDL_GL_LoadLibrary(nullptr) == 0;
+    (void)held;
+}
+
 }  // namespace
 
 WindowRecord* findWindowRecord(WindowHandle window) {
@@ -218,6 +225,7 @@ WindowHandle createWindow(const WindowDescription& description) {
     if (!ensureVideo()) {
         return nullptr;
     }
+    holdGlLibrary();
     auto record = std::make_unique<WindowRecord>();
     record->style = description.style;
     record->hasMenuBar = description.withMenuBar;

@@ -23,6 +23,8 @@ WindowRecord* findWindowRecordOfSdl(SDL_Window* window);
 void fullDrawableSize(SDL_Window* window, int* width, int* height);
 // Draws the overlay's latest frame over the window's drawable, just before a swap.
 void drawOverlayBeforeSwap(WindowRecord& record);
+// The same through an SDL renderer of the window, just before it presents.
+void drawOverlayOnRenderer(WindowRecord& record, SDL_Renderer* renderer);
 int menuBarHeightOf(const WindowRecord& record);
 // Adds a message at the end of the queue (same thread only).
 void queueMessage(const WindowMessage& message);

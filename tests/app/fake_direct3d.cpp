@@ -41,6 +41,12 @@ FakeAdapter standardAdapter() {
 FakeDirect3D::FakeDirect3D(std::vector<FakeAdapter> adapterList, CallLog* callLog)
     : adapters(std::move(adapterList)), log(callLog) {}
 
+FakeDirect3D::~FakeDirect3D() {
+    if (lastDevice != nullptr) {
+        lastDevice->registration = nullptr;
+    }
+}
+
 ULONG FakeDirect3D::AddRef() {
     return ++references;
 }

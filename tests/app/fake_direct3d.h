@@ -33,6 +33,8 @@ class FakeDevice;
 class FakeDirect3D : public IDirect3D8 {
 public:
     FakeDirect3D(std::vector<FakeAdapter> adapterList, CallLog* log);
+    // A device may outlive the object that made it; it then forgets where it was registered.
+    ~FakeDirect3D() override;
 
     ULONG AddRef() override;
     ULONG Release() override;

@@ -515,3 +515,138 @@ TEST_F(FrameTest, TheDeviceCursorIsTheWindowArrow) {
 }
 
 }  // namespace
+
+// ---- The frame on the real OpenGL device.
+
+namespace {
+
+// Clears every frame to the colour it is told.
+class ClearingApplication : public LoggingApplication {
+public:
+    using LoggingApplication::LoggingApplication;
+    ResultCode createDeviceObjects() override {
+        showWindow(mainWindow);
+        return LoggingApplication::createDeviceObjects();
+    }
+    ResultCode drawScene() override {
+        device->BeginScene();
+        device->Clear(0, nullptr, D3DCLEAR_TARGET, colour, 1.0f, 0);
+        device->EndScene();
+        return LoggingApplication::drawScene();
+    }
+    D3DCOLOR colour = 0xFF336699;
+};
+
+// Runs frame steps until one is drawn (the clock must move between two of them).
+void drawOneFrame(Application3D& app) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        SDL_Delay(2);
+        const float appTimeBefore = app.appTime;
+        ASSERT_EQ(app.frameStep(), kResultOk);
+        if (app.appTime != appTimeBefore) {
+            return;
+        }
+    }
+    FAIL() << "no frame was drawn";
+}
+
+// The machine's Direct3D object, offering the desktop mode as a full-screen mode where the
+// display lists none (the offscreen video driver lists none).
+class DesktopModeDirect3D : public IDirect3D8 {
+public:
+    explicit DesktopModeDirect3D(IDirect3D8* wrapped) : inner(wrapped) {}
+    ULONG AddRef() override { return inner->AddRef(); }
+    ULONG Release() override {
+        const ULONG remaining = inner->Release();
+        if (remaining == 0) {
+            delete this;
+        }
+        return remaining;
+    }
+    UINT GetAdapterCount() override { return inner->GetAdapterCount(); }
+    HRESULT GetAdapterIdentifier(UINT a, DWORD f, D3DADAPTER_IDENTIFIER8* i) override {
+        return inner->GetAdapterIdentifier(a, f, i);
+    }
+    UINT GetAdapterModeCount(UINT a) override {
+        const UINT listed = inner->GetAdapterModeCount(a);
+        return listed > 0 ? listed : 1;
+    }
+    HRESULT EnumAdapterModes(UINT a, UINT m, D3DDISPLAYMODE* mode) override {
+        if (inner->GetAdapterModeCount(a) == 0 && m == 0) {
+            return inner->GetAdapterDisplayMode(a, mode);
+        }
+        return inner->EnumAdapterModes(a, m, mode);
+    }
+    HRESULT GetAdapterDisplayMode(UINT a, D3DDISPLAYMODE* mode) override {
+        return inner->GetAdapterDisplayMode(a, mode);
+    }
+    HRESULT CheckDeviceType(UINT a, D3DDEVTYPE t, D3DFORMAT d, D3DFORMAT b, BOOL w) override {
+        return inner->CheckDeviceType(a, t, d, b, w);
+    }
+    HRESULT CheckDeviceFormat(UINT a, D3DDEVTYPE t, D3DFORMAT af, DWORD u, D3DRESOURCETYPE r,
+                              D3DFORMAT c) override {
+        return inner->CheckDeviceFormat(a, t, af, u, r, c);
+    }
+    HRESULT CheckDepthStencilMatch(UINT a, D3DDEVTYPE t, D3DFORMAT af, D3DFORMAT rt,
+                                   D3DFORMAT ds) override {
+        return inner->CheckDepthStencilMatch(a, t, af, rt, ds);
+    }
+    HRESULT GetDeviceCaps(UINT a, D3DDEVTYPE t, D3DCAPS8* caps) override {
+        return inner->GetDeviceCaps(a, t, caps);
+    }
+    HRESULT CreateDevice(UINT a, D3DDEVTYPE t, WindowHandle w, DWORD b, D3DPRESENT_PARAMETERS* p,
+                         IDirect3DDevice8** d) override {
+        return inner->CreateDevice(a, t, w, b, p, d);
+    }
+
+private:
+    IDirect3D8* inner;
+};
+
+IDirect3D8* makeDesktopModeDirect3D(UINT sdkVersion) {
+    IDirect3D8* machine = Direct3DCreate8(sdkVersion);
+    return machine != nullptr ? new DesktopModeDirect3D(machine) : nullptr;
+}
+
+std::uint32_t presentedPixel(IDirect3DDevice8* device, std::uint32_t x, std::uint32_t y,
+                             FrameImage& image) {
+    EXPECT_EQ(device->readPresentedFrame(&image), D3D_OK);
+    return image.pixels.empty() ? 0u : image.at(x, y);
+}
+
+}  // namespace
+
+TEST(FrameOnOpenGl, FramesAndTheMenuBarOverlayLeaveTheDevicePictureIntact) {
+    MessageBoxRecorder recorder;
+    setPresentWait(false);
+    resetFrameTimer();
+    const Direct3DMaker previous = setDirect3DMaker(makeDesktopModeDirect3D);
+    Log log;
+    {
+        ClearingApplication app(&log);
+        ASSERT_EQ(app.createApp(nullptr), kResultOk);
+        EXPECT_EQ(app.device->deviceType(), D3DDEVTYPE_HAL);
+        drawOneFrame(app);
+        FrameImage image;
+        EXPECT_EQ(presentedPixel(app.device, 10, 10, image) & 0xFFFFFFu, 0x336699u);
+        EXPECT_EQ(image.width, 400u);
+        EXPECT_EQ(image.height, 300u);
+
+        // A menu opened and closed: the paused frame is presented again with the overlay.
+        sendMessage(app.mainWindow, WM_ENTERMENULOOP, 0, 0);
+        sendMessage(app.mainWindow, WM_PAINT, 0, 0);
+        sendMessage(app.mainWindow, WM_EXITMENULOOP, 0, 0);
+
+        app.colour = 0xFF00C000;
+        drawOneFrame(app);
+        EXPECT_EQ(presentedPixel(app.device, 399, 299, image) & 0xFFFFFFu, 0x00C000u);
+        EXPECT_EQ(presentedPixel(app.device, 0, 0, image) & 0xFFFFFFu, 0x00C000u);
+        EXPECT_TRUE(recorder.boxes().empty());
+        sendMessage(app.mainWindow, WM_CLOSE, 0, 0);
+        EXPECT_EQ(app.runLoop(), 0);
+    }
+    EXPECT_EQ(log.back(), "shutdownScene");
+    setDirect3DMaker(previous);
+    setPresentWait(true);
+    resetFrameTimer();
+}

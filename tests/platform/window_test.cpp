@@ -248,3 +248,52 @@ TEST(Desktop, TheDesktopRectangleIsTheFirstDisplaysMode) {
 }
 
 }  // namespace
+
+namespace {
+
+struct ListCommand {
+    int controlId;
+    int notification;
+    int selected;
+};
+
+int recordingListProcedure(Dialog& dialog, int controlId, int notification, void* context) {
+    const DialogControl* list = dialog.control(500);
+    static_cast<std::vector<ListCommand>*>(context)->push_back(
+        ListCommand{controlId, notification, list->selected});
+    if (controlId == kDialogCancel) {
+        return kDialogCancel;
+    }
+    return controlId == 500 ? kDialogOk : -1;
+}
+
+TEST_F(WindowTest, AListInTheDialogOpensOnAClickAndConfirmsTheItemChosen) {
+    Dialog dialog;
+    dialog.caption = "Lists";
+    dialog.width = 100;
+    dialog.height = 50;
+    DialogControl list;
+    list.kind = ControlKind::DropDownList;
+    list.id = 500;
+    list.x = 10;
+    list.y = 10;
+    list.width = 80;
+    list.height = 60;
+    list.addItem("first", 0);
+    list.addItem("second", 1);
+    list.addItem("third", 2);
+    list.selected = 0;
+    dialog.controls.push_back(list);
+    // The dialog is centred on the client area; its list lies at (100, 104) and is 20 high.
+    click(110, 113);
+    click(110, 152);
+    pushKey(SDL_KEYDOWN, SDLK_ESCAPE);  // ends the dialog should the list not have opened
+    std::vector<ListCommand> commands;
+    EXPECT_EQ(runModalDialog(window, dialog, recordingListProcedure, &commands), kDialogOk);
+    ASSERT_EQ(commands.size(), 1u);
+    EXPECT_EQ(commands[0].controlId, 500);
+    EXPECT_EQ(commands[0].notification, kNotifySelectionConfirmed);
+    EXPECT_GT(commands[0].selected, 0);
+}
+
+}  // namespace
