@@ -140,6 +140,7 @@ TextureFont::~TextureFont() {
 }
 
 HRESULT TextureFont::createDeviceObjects(IDirect3DDevice8* device) {
+    destroy();
     device_ = device;
     textureScale_ = 1.0f;
     textureWidth_ = textureHeight_ = glyphTextureSize(height_);
@@ -199,6 +200,7 @@ HRESULT TextureFont::createVolatileObjects() {
     if (device_ == nullptr) {
         return E_FAIL;
     }
+    releaseVolatileObjects();
     const HRESULT result = device_->CreateVertexBuffer(fontBatchVertices * sizeof(FontVertex),
                                                        D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY, 0,
                                                        D3DPOOL_DEFAULT, &vertexBuffer_);

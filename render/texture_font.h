@@ -47,8 +47,9 @@ public:
     TextureFont(const TextureFont&) = delete;
     TextureFont& operator=(const TextureFont&) = delete;
 
-    // Remembers the device and builds the glyph texture and table. Passes a texture creation
-    // failure back unchanged; E_FAIL when no font face can be found.
+    // Remembers the device and builds the glyph texture and table (releasing any device objects
+    // still held). Passes a texture creation failure back unchanged; E_FAIL when no font face
+    // can be found.
     HRESULT createDeviceObjects(IDirect3DDevice8* device);
     // Creates the batch vertex buffer and records the saved and the text state blocks; the
     // device's current states are left as they were.

@@ -30,7 +30,69 @@ ColourF sourced(ColourSource source, ColourF material, ColourF vertexDiffuse,
     }
 }
 
+// Natural logarithm of m in [0.5, 1): 2 atanh((m - 1) / (m + 1)) as a short series.
+double logOfMantissa(double m) {
+    const double t = (m - 1.0) / (m + 1.0);
+    const double t2 = t * t;
+    double sum = 0.0;
+    for (int k = 19; k >= 1; k -= 2) {
+        sum = sum * t2 + 1.0 / k;
+    }
+    return 2.0 * t * sum;
+}
+
+// e^x for x <= 0 by halving and a Taylor series, then squaring back.
+double expOfNonPositive(double x) {
+    int halvings = 0;
+    while (x < -0.5) {
+        x *= 0.5;
+        ++halvings;
+    }
+    double term = 1.0, sum = 1.0;
+    for (int k = 1; k <= 12; ++k) {
+        term = term * x / k;
+        sum += term;
+    }
+    for (int i = 0; i < halvings; ++i) {
+        sum *= sum;
+    }
+    return sum;
+}
+
 }  // namespace
+
+float highlightPower(float base, float exponent) {
+    if (!(exponent > 0.0f)) {
+        return 1.0f;
+    }
+    if (!(base > 0.0f)) {
+        return 0.0f;
+    }
+    if (base >= 1.0f) {
+        return 1.0f;
+    }
+    constexpr float kLargestWholeExponent = 1 << 16;
+    if (exponent == static_cast<float>(static_cast<int>(exponent)) &&
+        exponent <= kLargestWholeExponent) {
+        double result = 1.0, square = base;
+        for (unsigned n = static_cast<unsigned>(exponent); n != 0; n >>= 1) {
+            if (n & 1u) {
+                result *= square;
+            }
+            square *= square;
+        }
+        return static_cast<float>(result);
+    }
+    int binaryExponent = 0;
+    const double mantissa = std::frexp(static_cast<double>(base), &binaryExponent);
+    constexpr double kLn2 = 0.69314718055994530942;
+    const double logBase = logOfMantissa(mantissa) + binaryExponent * kLn2;
+    const double x = logBase * static_cast<double>(exponent);
+    if (x < -100.0) {
+        return 0.0f;
+    }
+    return static_cast<float>(expOfNonPositive(x));
+}
 
 LitColours lightVertex(const LightingSetup& setup, Vec3 position, Vec3 normal,
                        ColourF vertexDiffuse, ColourF vertexSpecular) {
@@ -65,7 +127,7 @@ LitColours lightVertex(const LightingSetup& setup, Vec3 position, Vec3 normal,
             const float facing = dot(normal, half);
             if (facing > 0.0f) {
                 addScaled(specular, light.specular, specularMaterial,
-                          std::pow(facing, material.power));
+                          highlightPower(facing, material.power));
             }
         }
     }

@@ -42,6 +42,11 @@ struct LitColours {
     ColourF specular;
 };
 
+// base^exponent for base in 0..1 built from plain arithmetic only (no library pow, whose last
+// bit differs between C libraries), so that highlights come out the same on every machine.
+// Whole exponents are exact up to rounding; others are within about 1e-6 relative.
+float highlightPower(float base, float exponent);
+
 // Lights one vertex. `position` and `normal` are in camera space; the normal is used as it
 // is (the caller decides whether it is normalised). `vertexDiffuse`/`vertexSpecular` are only
 // read for material colours whose source is the vertex.

@@ -1,5 +1,6 @@
 #include "gfx/soft/vertex_stage.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace kolvane::soft {
@@ -106,8 +107,8 @@ ScreenVertex pretransformedVertex(const SourceVertex& vertex) {
     ScreenVertex s;
     s.x = vertex.position.x;
     s.y = vertex.position.y;
-    s.z = vertex.position.z;
-    s.rhw = vertex.position.w;
+    s.z = std::clamp(vertex.position.z, 0.0f, 1.0f);
+    s.rhw = vertex.position.w > 0.0f ? vertex.position.w : 1.0f;
     s.diffuse = unpackColour(vertex.diffuse);
     s.specular = unpackColour(vertex.specular);
     s.u = vertex.u;

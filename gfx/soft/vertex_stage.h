@@ -54,7 +54,8 @@ struct VertexStageSetup {
 // in for the material is the lighting setup's choice, made per draw from the layout.
 ClipVertex processVertex(const VertexStageSetup& setup, const SourceVertex& vertex);
 
-// A pre-transformed vertex as it stands: x, y in pixels, z the depth, w its rhw.
+// A pre-transformed vertex as it stands: x, y in pixels, z the depth clamped to 0..1 (a
+// picture at depth 100 lies on the far end), w its rhw (1 when not positive).
 ScreenVertex pretransformedVertex(const SourceVertex& vertex);
 
 }  // namespace kolvane::soft

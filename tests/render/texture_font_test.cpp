@@ -226,6 +226,18 @@ TEST(FontStateBlocks, RecordingThemLeavesTheScenesStatesAsTheyWere) {
     font.destroy();
 }
 
+TEST(FontDeviceObjects, MadeAgainWithoutBeingReleasedLeakNothing) {
+    RecordingDevice device(64, 64);
+    TextureFont font("Courier", 18, fontBold);
+    ASSERT_EQ(font.createDeviceObjects(&device), 0);
+    ASSERT_EQ(font.createVolatileObjects(), 0);
+    ASSERT_EQ(font.createVolatileObjects(), 0);
+    ASSERT_EQ(font.createDeviceObjects(&device), 0);
+    EXPECT_EQ(device.liveObjects, 1) << "one glyph texture";
+    font.destroy();
+    EXPECT_EQ(device.liveObjects, 0);
+}
+
 TEST(FontWithoutDevice, DrawingFailsAndTouchesNothing) {
     TextureFont font("Courier", 18, fontBold);
     EXPECT_EQ(font.drawText3D("text", textFiltered), E_FAIL);

@@ -56,6 +56,18 @@ TEST(SoftDrawPipeline, VertexFormatsOfTheGameHaveTheirSizes) {
     EXPECT_FALSE(describeVertexFormat(0x900).valid);           // no position
 }
 
+TEST(SoftDrawPipeline, PretransformedDepthIsClampedPerVertexAndBadRhwReadsAsOne) {
+    SourceVertex far;
+    far.position = {3, 4, 100, 0};
+    const ScreenVertex a = pretransformedVertex(far);
+    EXPECT_EQ(a.z, 1.0f);
+    EXPECT_EQ(a.rhw, 1.0f);
+    far.position = {3, 4, -2, 0.25f};
+    const ScreenVertex b = pretransformedVertex(far);
+    EXPECT_EQ(b.z, 0.0f);
+    EXPECT_EQ(b.rhw, 0.25f);
+}
+
 TEST(SoftDrawPipeline, TextureCoordinatesArePerspectiveCorrect) {
     // Left edge near (rhw 1), right edge five times as far (rhw 0.2); the texture is red on
     // its left half and green on its right half, so red covers 5/6 of the width.

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace kolvane::soft {
 namespace {
 
@@ -56,6 +58,21 @@ TEST(SoftLighting, SpecularUsesHalfVectorTowardsViewerOnlyWhenEnabled) {
     const LitColours side = lightVertex(s, {0, 0, 5}, normalised({0.3f, 0, -1}), {}, {});
     EXPECT_LT(side.specular.r, 0.9f);
     EXPECT_GT(side.specular.r, 0.0f);
+}
+
+TEST(SoftLighting, HighlightPowerFollowsPowWithoutTheLibrary) {
+    for (float base : {0.01f, 0.3f, 0.5f, 0.77f, 0.9f, 0.999f}) {
+        for (float exponent : {1.0f, 2.0f, 8.0f, 20.0f, 0.5f, 3.7f, 12.25f, 100.0f}) {
+            const float expected = std::pow(base, exponent);
+            EXPECT_NEAR(highlightPower(base, exponent), expected, 2e-6f + expected * 2e-6f)
+                << base << "^" << exponent;
+        }
+    }
+    EXPECT_EQ(highlightPower(0.5f, 0.0f), 1.0f);
+    EXPECT_EQ(highlightPower(0.0f, 4.0f), 0.0f);
+    EXPECT_EQ(highlightPower(1.0f, 4.0f), 1.0f);
+    EXPECT_EQ(highlightPower(0.5f, 3.0f), 0.125f);
+    EXPECT_EQ(highlightPower(0.001f, 1e6f), 0.0f);
 }
 
 TEST(SoftLighting, VertexColourStandsInForMaterialWhenAsked) {

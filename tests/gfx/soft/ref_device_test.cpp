@@ -191,8 +191,12 @@ void sendWindowEvent(SDL_Window* window, Uint8 what) {
 
 class WindowedSoftwareDevice : public testing::TestWithParam<Uint32> {
 protected:
+    // The video system and its OpenGL driver stay loaded for the whole run once started, as
+    // in the game, so that the driver's own allocations never look lost to the leak checker.
     void SetUp() override {
         ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0);
+        static const bool driverKept = SDL_GL_LoadLibrary(nullptr) == 0;
+        (void)driverKept;
         window = SDL_CreateWindow("software device test", 0, 0, 80, 60, GetParam());
         ASSERT_NE(window, nullptr);
     }
@@ -201,7 +205,6 @@ protected:
             EXPECT_EQ(device->Release(), 0u);
         }
         SDL_DestroyWindow(window);
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
     }
     HRESULT create(BOOL windowed) {
         params = offscreenTestParameters(windowed ? 0 : 640, windowed ? 0 : 480);
