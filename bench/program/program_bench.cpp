@@ -158,8 +158,8 @@ ChildResult runChild(const char* self, const std::string& mode, const std::strin
     posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
     posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
     std::string modeArgument = "--" + mode;
-    char* argv[] = {const_cast<char*>(self), modeArgument.data(),
-                    const_cast<char*>(device.c_str()), nullptr};
+    char* argv[] = {const_cast<char*>(self), modeArgument.data(), const_cast<char*>(device.c_str()),
+                    nullptr};
     pid_t child = 0;
     const Clock::time_point start = Clock::now();
     const int spawned = posix_spawn(&child, self, &actions, nullptr, argv, environ);
@@ -214,11 +214,11 @@ void printConditions() {
     std::ifstream loadFile("/proc/loadavg");
     std::string load1, load5, load15;
     loadFile >> load1 >> load5 >> load15;
-    std::printf("machine: %s, %u cores, load average %s %s %s, video driver %s\n",
-                firstLineOf("/proc/cpuinfo", "model name").c_str(),
-                std::thread::hardware_concurrency(), load1.c_str(), load5.c_str(), load15.c_str(),
-                std::getenv("SDL_VIDEODRIVER") != nullptr ? std::getenv("SDL_VIDEODRIVER")
-                                                          : "(default)");
+    std::printf(
+        "machine: %s, %u cores, load average %s %s %s, video driver %s\n",
+        firstLineOf("/proc/cpuinfo", "model name").c_str(), std::thread::hardware_concurrency(),
+        load1.c_str(), load5.c_str(), load15.c_str(),
+        std::getenv("SDL_VIDEODRIVER") != nullptr ? std::getenv("SDL_VIDEODRIVER") : "(default)");
 }
 
 int parent(const char* self, int runs) {
@@ -245,9 +245,10 @@ int parent(const char* self, int runs) {
             processCpu.push_back(process * 100.0);
         }
     }
-    std::printf("CPU while minimised (4 s, HAL): loop thread median %.2f %%, whole process %.2f %% "
-                "of one core (%zu runs)\n",
-                median(loopCpu), median(processCpu), loopCpu.size());
+    std::printf(
+        "CPU while minimised (4 s, HAL): loop thread median %.2f %%, whole process %.2f %% "
+        "of one core (%zu runs)\n",
+        median(loopCpu), median(processCpu), loopCpu.size());
     for (const char* device : {"hal", "ref"}) {
         std::vector<double> resident;
         for (int i = 0; i < std::max(1, runs / 2); ++i) {
@@ -257,9 +258,10 @@ int parent(const char* self, int runs) {
                 resident.push_back(mib);
             }
         }
-        std::printf("resident memory while playing Crazy at 1024 x 768, %s: median %.1f MiB "
-                    "(%zu runs)\n",
-                    device, median(resident), resident.size());
+        std::printf(
+            "resident memory while playing Crazy at 1024 x 768, %s: median %.1f MiB "
+            "(%zu runs)\n",
+            device, median(resident), resident.size());
     }
     return 0;
 }
@@ -267,7 +269,8 @@ int parent(const char* self, int runs) {
 // A private copy of the run directory's media, so that no data file of the run directory is
 // read or written.
 std::filesystem::path enterMediaCopy() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "kolvane-bench-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "kolvane-bench-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr) {
         std::perror("mkdtemp");
         std::exit(1);

@@ -78,7 +78,8 @@ TEST_F(DeviceChurn, ResizesFullScreenTripsAndDeviceChangesKeepTheGameDrawingInBo
     GameApplication game;
     game.initialWidth = 320;
     game.initialHeight = 240;
-    ASSERT_EQ(game.createApp(nullptr), kResultOk) << (boxes.shown().empty() ? "" : boxes.shown()[0]);
+    ASSERT_EQ(game.createApp(nullptr), kResultOk)
+        << (boxes.shown().empty() ? "" : boxes.shown()[0]);
     ASSERT_EQ(game.adapters[game.currentAdapter].deviceCount, 2u)
         << "HAL and REF; the one device is " << game.currentDeviceEntry().name;
     // A Crazy game under way, so every frame draws the well, pieces and text.
