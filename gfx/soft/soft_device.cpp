@@ -751,8 +751,11 @@ public:
     D3DDEVTYPE deviceType() const override { return D3DDEVTYPE_REF; }
     bool available() override { return true; }
     void getCaps(UINT adapter, D3DCAPS8* caps) override { fillCaps(adapter, caps); }
+    // D3DFMT_UNKNOWN as the back buffer asks about the display alone (the Direct3D object's
+    // resource and depth checks do so).
     bool supportsDisplayFormat(D3DFORMAT displayFormat, D3DFORMAT backBufferFormat, bool) override {
-        return isPresentableFormat(displayFormat) && isPresentableFormat(backBufferFormat);
+        return isPresentableFormat(displayFormat) &&
+               (backBufferFormat == D3DFMT_UNKNOWN || isPresentableFormat(backBufferFormat));
     }
     bool supportsResourceFormat(DWORD usage, D3DRESOURCETYPE, D3DFORMAT checkFormat) override {
         if ((usage & D3DUSAGE_DEPTHSTENCIL) != 0) {

@@ -1,0 +1,521 @@
+#!/usr/bin/env bash
+# Plays Kolvane from the outside, as a player does: the real program on an X server of its own
+# (Xvfb, 1024 x 768), keys typed and the menu bar clicked with xdotool, what the window shows
+# read from screenshots, and the data files read after each step that should (or should not)
+# write them. The program runs from a copy of the run directory, so the developer's scores.dat
+# and options.dat are never touched.
+#
+#   play_through.sh <run directory> <screen_probe program> [--keep DIR]
+#
+# --keep DIR leaves the screenshots (PPM) there. Exit status 0 when every check passed, 1 when
+# one failed, 77 when a tool it needs is missing.
+set -uo pipefail
+
+if [ "${KOLVANE_E2E_INNER:-}" != 1 ]; then
+    for tool in xvfb-run Xvfb xdotool import; do
+        command -v "$tool" >/dev/null || { echo "skipped: $tool is missing"; exit 77; }
+    done
+    export KOLVANE_E2E_INNER=1
+    exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" bash "$0" "$@"
+fi
+
+run_dir=$(cd "$1" && pwd)
+probe=$2
+keep=""
+[ "${3:-}" = "--keep" ] && keep=$4
+
+work=$(mktemp -d)
+shots=${keep:-$work/shots}
+mkdir -p "$shots"
+game_pid=""
+cleanup() {
+    if [ -n "$game_pid" ] && kill -0 "$game_pid" 2>/dev/null; then
+        kill -TERM "$game_pid" 2>/dev/null
+        sleep 1
+        kill -KILL "$game_pid" 2>/dev/null
+    fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# ---- Reporting.
+
+failures=0
+started=$SECONDS
+pass() { echo "ok   $(($SECONDS - started))s  $*"; }
+fail() {
+    echo "FAIL $(($SECONDS - started))s  $*"
+    failures=$((failures + 1))
+}
+check() {  # check "what" command...: passes when the command succeeds
+    local what=$1
+    shift
+    if "$@"; then pass "$what"; else fail "$what"; fi
+}
+give_up() {
+    fail "$*"
+    echo "stopping: the rest depends on this"
+    exit 1
+}
+
+# ---- The game and its window.
+
+mkdir -p "$work/game"
+for item in kolvane Graphics Sound gameinfo.txt help.htm; do
+    cp -r "$run_dir/$item" "$work/game/" || give_up "the run directory lacks $item"
+done
+cd "$work/game"
+export SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy
+./kolvane >"$work/game.log" 2>&1 &
+game_pid=$!
+
+window=""
+for _ in $(seq 150); do
+    window=$(xdotool search --name "2001 Kolvane" 2>/dev/null | head -1 || true)
+    [ -n "$window" ] && break
+    sleep 0.2
+done
+[ -n "$window" ] || give_up "a window called \"2001 Kolvane\" appears"
+
+# Window geometry: X, Y, WIDTH, HEIGHT of the outer window, menu bar included.
+geometry() { eval "$(xdotool getwindowgeometry --shell "$window")"; }
+geometry
+[ "$WIDTH" = 1014 ] && [ "$HEIGHT" = 723 ] ||
+    give_up "the window is 1014 x 703 with the 20-pixel menu bar above (got ${WIDTH}x${HEIGHT})"
+pass "the window opens at 1014 x 703 with a menu bar"
+# Client-area origin on the screen; every rectangle below is in client coordinates.
+ox=$X
+oy=$((Y + 20))
+
+shot_number=0
+last=""
+shot() {  # shot NAME: a screenshot of the whole screen; $last is its file
+    shot_number=$((shot_number + 1))
+    last=$(printf '%s/%03d_%s.ppm' "$shots" "$shot_number" "$1")
+    import -window root -depth 8 "ppm:$last"
+}
+# find FILE KIND X Y W H: sets COUNT, CXR, CYR (centre) and L T R B (bounds), client coordinates.
+find_kind() {
+    local out
+    out=$("$probe" find "$1" $(($3 + ox)) $(($4 + oy)) "$5" "$6" "$2")
+    read -r COUNT CXR CYR L T R B <<<"$out"
+    if [ "$COUNT" -gt 0 ]; then
+        CXR=$((CXR - ox)); CYR=$((CYR - oy)); L=$((L - ox)); R=$((R - ox)); T=$((T - oy)); B=$((B - oy))
+    fi
+}
+# difference A B X Y W H: mean channel difference, as an integer (0..255).
+difference() {
+    local value
+    value=$("$probe" diff "$1" "$2" $(($3 + ox)) $(($4 + oy)) "$5" "$6")
+    echo "${value%.*}"
+}
+key() { xdotool key --delay 40 "$@"; }
+focus_game() {
+    xdotool mousemove $((ox + 500)) $((oy + 600))
+    xdotool windowfocus "$window" 2>/dev/null || true
+}
+file_is() { [ -f "$1" ] && [ "$(cat "$1")" = "$2" ]; }
+wait_for_file() {  # wait_for_file FILE CONTENTS
+    for _ in $(seq 25); do
+        file_is "$1" "$2" && return 0
+        sleep 0.2
+    done
+    return 1
+}
+
+# ---- Where things are on the 1014 x 703 client area.
+
+# The spinning markers beside the highlighted menu item: a strip left of the buttons.
+marker_strip=(190 190 120 460)
+first_item_y=292
+item_step=85
+# The inside of the well; its upper part, where a new piece falls; its bottom row.
+well=(310 46 395 610)
+well_top=(310 46 395 430)
+well_top_clear=(310 46 395 245)
+well_bottom=(310 610 395 46)
+# The well above and below the pause and game-over lettering.
+well_above_lettering=(310 46 395 225)
+well_below_lettering=(310 425 395 231)
+# Beside the well at mid-height, where the pause and game-over lettering reaches out.
+left_of_well=(200 260 88 180)
+right_of_well=(727 260 65 180)
+# Title plate of the menus and lists; the rule-set label of the high-score screen; the
+# high-score table; the top of the information text.
+title_plate=(215 25 590 90)
+table_label=(305 136 405 67)
+score_table=(175 238 660 410)
+info_top=(175 143 660 60)
+
+# highlighted_item FILE: the index of the menu item the markers stand beside, or -1.
+highlighted_item() {
+    find_kind "$1" orange "${marker_strip[@]}"
+    if [ "$COUNT" -lt 150 ]; then
+        echo -1
+        return
+    fi
+    echo $(((CYR - first_item_y + item_step / 2) / item_step))
+}
+# wait_for_item N NAME: screenshots until the markers stand beside item N.
+wait_for_item() {
+    for _ in $(seq 30); do
+        shot "$2"
+        [ "$(highlighted_item "$last")" = "$1" ] && return 0
+        sleep 0.3
+    done
+    return 1
+}
+
+# ---- The main menu.
+
+focus_game
+wait_for_item 0 main_menu || give_up "the main menu appears with \"new game\" highlighted"
+pass "the main menu appears with \"new game\" highlighted"
+main_menu_shot=$last
+check "starting writes no data file (scores.dat, options.dat created empty)" \
+    bash -c '[ -f scores.dat ] && [ ! -s scores.dat ] && [ -f options.dat ] && [ ! -s options.dat ]'
+
+bar=$("$probe" mean "$main_menu_shot" $((ox + 400)) $((oy - 14)) 400 8)
+read -r bar_r bar_g bar_b <<<"$bar"
+check "the menu bar is drawn above the client area" test "$bar_r" -ge 150 -a "$bar_g" -ge 150
+
+# ---- The menu bar: the options are toggled with the mouse and written at once.
+
+click_menu_item() {  # click_menu_item Y: opens Options and clicks the item at Y below the bar
+    xdotool mousemove $((ox + 20)) $((oy - 10)) click 1
+    sleep 0.8
+    xdotool mousemove $((ox + 60)) $((oy + $1)) click 1
+    sleep 0.5
+    focus_game
+}
+click_menu_item 32
+check "Options > Dynamic/static background writes options.dat \"0 1\"" wait_for_file options.dat "0 1"
+click_menu_item 49
+check "Options > Music on/off writes options.dat \"0 0\"" wait_for_file options.dat "0 0"
+sleep 0.5
+shot still_background
+still_shot=$last
+sleep 1
+shot still_background_later
+# With the still background, only the figure of the main menu moves (falling through one part
+# of the screen at a time): at least two of the left side, the right side and the bottom stay.
+still_parts=0
+for part in "10 100 150 500" "850 100 160 500" "0 620 1014 80"; do
+    [ "$(difference "$still_shot" "$last" $part)" -le 2 ] && still_parts=$((still_parts + 1))
+done
+check "the still background stands still" test $still_parts -ge 2
+
+# ---- The main menu's highlight.
+
+key Down
+check "Down moves the highlight to \"high scores\"" wait_for_item 1 menu_down
+key Down
+check "Down again moves it to \"game information\"" wait_for_item 2 menu_down_down
+key Up Up
+check "Up twice brings it back to \"new game\"" wait_for_item 0 menu_up_up
+key Up
+check "Up on the first item wraps to \"exit\"" wait_for_item 3 menu_wrap
+key Down
+
+# ---- The rule-set menu and a Crazy game.
+
+wait_for_item 0 menu_back >/dev/null
+key Return
+rule_set_menu=0
+for _ in $(seq 20); do
+    shot rule_set_menu
+    find_kind "$last" blue "${title_plate[@]}"
+    if [ "$COUNT" -gt 10000 ] && [ "$(highlighted_item "$last")" = 0 ]; then
+        rule_set_menu=1
+        break
+    fi
+    sleep 0.3
+done
+[ $rule_set_menu = 1 ] || give_up "Enter on \"new game\" opens the rule-set menu at Classic"
+pass "Enter on \"new game\" opens the rule-set menu at Classic"
+key Down Down
+check "Down twice highlights Crazy" wait_for_item 2 crazy
+
+key Return
+piece_seen=0
+for _ in $(seq 40); do
+    shot game
+    find_kind "$last" bright "${well_top[@]}"
+    if [ "$COUNT" -gt 800 ]; then
+        piece_seen=1
+        break
+    fi
+    sleep 0.2
+done
+[ $piece_seen = 1 ] || give_up "Enter on Crazy starts a game: a piece falls in the well"
+pass "Enter on Crazy starts a game: a piece falls in the well"
+
+# ---- Dropping, turning and moving pieces.
+
+# The first piece falls into an empty well: Space drops it to the bottom row.
+dropped=0
+key space
+for _ in $(seq 20); do
+    sleep 0.2
+    shot after_drop
+    find_kind "$last" bright "${well_bottom[@]}"
+    if [ "$COUNT" -gt 400 ]; then
+        dropped=1
+        break
+    fi
+done
+check "Space drops the piece to the bottom of the well" test $dropped = 1
+
+# The falling piece's bounds in the upper well, clear of the pause lettering: PW, PH, PL (left
+# edge), PT (top); false if no piece is there.
+falling_piece() {
+    shot "$1"
+    find_kind "$last" bright "${well_top_clear[@]}"
+    PW=$((R - L))
+    PH=$((B - T))
+    PL=$L
+    PT=$T
+    [ "$COUNT" -gt 800 ]
+}
+# fresh_piece SIDE: plays on (Enter resumes a paused game), moves the current piece to SIDE
+# (Left or Right) and drops it, waits for the next piece at the top of the well and pauses,
+# so that the slow screenshots see a still game. Sets PW, PH, PL of the new piece.
+fresh_piece() {
+    key Return
+    xdotool keydown "$1"
+    sleep 0.6
+    xdotool keyup "$1"
+    key space
+    for _ in $(seq 30); do
+        if falling_piece new_piece && [ "$PT" -lt 100 ]; then
+            key p
+            sleep 0.6
+            falling_piece new_piece_paused
+            return
+        fi
+        sleep 0.1
+    done
+    return 1
+}
+# A turn, and a move each way, each on a fresh piece: the game plays for a moment and is
+# paused again to look.
+turned=0
+for side in Left Right Left Right; do
+    fresh_piece $side || continue
+    if [ $((PW - PH)) -lt 12 ] && [ $((PH - PW)) -lt 12 ]; then
+        continue  # a square piece looks the same turned
+    fi
+    width_before=$PW
+    height_before=$PH
+    key Return Up
+    sleep 0.4
+    key p
+    sleep 0.6
+    falling_piece turned || continue
+    if [ $((PW - height_before)) -le 12 ] && [ $((height_before - PW)) -le 12 ] &&
+        [ $((PH - width_before)) -le 12 ] && [ $((width_before - PH)) -le 12 ]; then
+        turned=1
+        break
+    fi
+done
+check "Up turns the falling piece (its width and height swap)" test $turned = 1
+
+# moves_piece KEY SIGN SIDE: holding KEY moves a fresh piece a column or more (SIGN -1 left,
+# 1 right).
+moves_piece() {
+    local left_before
+    fresh_piece "$3" || return 1
+    left_before=$PL
+    key Return
+    xdotool keydown "$1"
+    sleep 0.3
+    xdotool keyup "$1"
+    key p
+    sleep 0.6
+    falling_piece "moved_$1" && [ $((($PL - left_before) * $2)) -ge 25 ]
+}
+check "holding Left moves the falling piece to the left" moves_piece Left -1 Right
+check "holding Right moves it to the right" moves_piece Right 1 Left
+key Return
+
+# ---- Pause and resume.
+
+for _ in $(seq 30); do
+    falling_piece before_pause && break
+    sleep 0.2
+done
+playing_shot=$last
+key p
+sleep 1
+shot paused
+paused_shot=$last
+sleep 1.2
+shot still_paused
+lettering=$(( $(difference "$playing_shot" "$paused_shot" "${left_of_well[@]}") + \
+              $(difference "$playing_shot" "$paused_shot" "${right_of_well[@]}") ))
+check "P pauses: the pause lettering covers the middle ($lettering)" test "$lettering" -ge 12
+check "P pauses: the well stands still" test \
+    "$(($(difference "$paused_shot" "$last" "${well_above_lettering[@]}") + \
+        $(difference "$paused_shot" "$last" "${well_below_lettering[@]}")))" -le 1
+key Return
+sleep 1.5
+shot resumed
+resumed_shot=$last
+check "Enter resumes: the lettering is gone" \
+    test "$(difference "$playing_shot" "$resumed_shot" "${left_of_well[@]}")" -le 4
+sleep 1
+shot resumed_later
+check "Enter resumes: the game moves on" \
+    test "$(difference "$resumed_shot" "$last" "${well[@]}")" -ge 1
+
+# ---- Played to the end: drop piece after piece until no new piece fits.
+
+# game_over_shown FILE: the red lettering reaches out on both sides of the well.
+game_over_shown() {
+    find_kind "$1" red "${left_of_well[@]}"
+    local red_left=$COUNT
+    find_kind "$1" red "${right_of_well[@]}"
+    [ "$red_left" -gt 300 ] && [ "$COUNT" -gt 150 ]
+}
+game_over=0
+for _ in $(seq 60); do
+    key space
+    # The next key would leave the game-over display: look before pressing again.
+    for _ in 1 2 3 4; do
+        sleep 0.25
+        shot dropping
+        if game_over_shown "$last"; then
+            game_over=1
+            break 2
+        fi
+    done
+done
+[ $game_over = 1 ] || give_up "dropping piece after piece ends the game: \"game over\" is shown"
+pass "dropping piece after piece ends the game: \"game over\" is shown"
+sleep 1
+check "the game is over: nothing is written yet" test ! -s scores.dat
+
+# ---- The name of a good game.
+
+key Return  # any key leaves the game-over display; the score enters the empty table
+naming=0
+for _ in $(seq 20); do
+    sleep 0.3
+    shot name_entry
+    find_kind "$last" light "${score_table[@]}"
+    light=$COUNT
+    find_kind "$last" red "${score_table[@]}"
+    if [ "$light" -gt 50000 ] && [ "$COUNT" -gt 50 ]; then
+        naming=1
+        break
+    fi
+done
+check "any key after the game opens the high-score table with a row to name" test $naming = 1
+xdotool type --delay 120 "KOLVANE PLAYER9"
+key BackSpace
+sleep 0.5
+check "typing the name writes nothing yet" test ! -s scores.dat
+key Return
+sleep 1
+name_line=$(sed -n 41p scores.dat 2>/dev/null | tr -d '\r')
+score_line=$(sed -n 42p scores.dat 2>/dev/null | tr -d '\r')
+check "Enter stores the name in scores.dat (Crazy's first row: \"$name_line\", $score_line)" \
+    test "$name_line" = "KOLVANE PLAYER" -a "${score_line:-0}" -gt 0
+check "scores.dat holds 80 lines" test "$(wc -l <scores.dat)" = 80
+shot named
+named_shot=$last
+find_kind "$named_shot" red "${score_table[@]}"
+check "the named row is no longer being typed" test "$COUNT" -lt 20
+
+# ---- The high-score tables.
+
+key Down
+sleep 1
+shot classic_table
+check "Down shows another rule set's table" \
+    test "$(difference "$named_shot" "$last" "${table_label[@]}")" -ge 5
+check "that table is empty of names" \
+    test "$(difference "$named_shot" "$last" "${score_table[@]}")" -ge 1
+key Up
+sleep 1
+shot crazy_table_again
+check "Up brings back the Crazy table" \
+    test "$(difference "$named_shot" "$last" "${table_label[@]}")" -le 1
+
+# ---- The information screen.
+
+key Escape
+check "Escape returns to the main menu" wait_for_item 0 back_to_menu
+key Down Down
+wait_for_item 2 on_information >/dev/null
+key Return
+information=0
+for _ in $(seq 15); do
+    sleep 0.3
+    shot information
+    find_kind "$last" light "${info_top[@]}"
+    if [ "$COUNT" -gt 12000 ]; then
+        information=1
+        break
+    fi
+done
+check "Enter on \"game information\" shows the information text" test $information = 1
+key Escape
+check "Escape leaves it for the main menu" wait_for_item 2 menu_after_information
+
+# ---- The background option back on: the file follows every change.
+
+click_menu_item 32
+check "Options > Dynamic/static background again writes options.dat \"1 0\"" \
+    wait_for_file options.dat "1 0"
+
+# ---- Full screen and back.
+
+geometry
+windowed_geometry="${WIDTH}x${HEIGHT}+${X}+${Y}"
+key alt+Return
+sleep 2
+shot full_screen
+bar=$("$probe" mean "$last" $((ox + 400)) $((oy - 14)) 400 8)
+read -r bar_r bar_g bar_b <<<"$bar"
+check "Alt+Enter goes full-screen: no menu bar" test "$bar_r" -lt 150
+key alt+Return
+sleep 2
+geometry
+shot windowed_again
+bar=$("$probe" mean "$last" $((ox + 400)) $((oy - 14)) 400 8)
+read -r bar_r bar_g bar_b <<<"$bar"
+check "Alt+Enter again returns to the window ($windowed_geometry) with its menu bar" \
+    test "${WIDTH}x${HEIGHT}+${X}+${Y}" = "$windowed_geometry" -a "$bar_r" -ge 150
+check "the window shows the main menu again" wait_for_item 2 menu_after_full_screen
+
+# ---- Closing: Escape moves to "exit", Enter closes the window and ends the program.
+
+options_before=$(cat options.dat)
+scores_before=$(md5sum <scores.dat)
+key Escape
+check "Escape on the main menu highlights \"exit\"" wait_for_item 3 exit_highlighted
+key Return
+ended=0
+for _ in $(seq 50); do
+    kill -0 "$game_pid" 2>/dev/null || { ended=1; break; }
+    sleep 0.2
+done
+check "Enter on \"exit\" closes the window and ends the program" test $ended = 1
+if [ $ended = 1 ]; then
+    wait "$game_pid"
+    code=$?
+    game_pid=""
+    check "the program ends with exit code 0" test $code = 0
+fi
+check "the window is gone" test -z "$(xdotool search --name '2001 Kolvane' 2>/dev/null)"
+check "closing writes no file" test "$(cat options.dat)" = "$options_before" -a \
+    "$(md5sum <scores.dat)" = "$scores_before"
+
+echo "$failures failed check(s) in $(($SECONDS - started)) s"
+if [ $failures -gt 0 ]; then
+    echo "---- program output"
+    cat "$work/game.log"
+    exit 1
+fi
+exit 0
