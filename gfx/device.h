@@ -264,7 +264,8 @@ public:
     virtual bool available() = 0;
     // Capabilities of the type's devices on the adapter.
     virtual void getCaps(UINT adapter, D3DCAPS8* caps) = 0;
-    // Whether the type can present backBufferFormat on a display showing displayFormat.
+    // Whether the type can present backBufferFormat on a display showing displayFormat;
+    // D3DFMT_UNKNOWN as backBufferFormat asks about the display format alone.
     virtual bool supportsDisplayFormat(D3DFORMAT displayFormat, D3DFORMAT backBufferFormat,
                                        bool windowed) = 0;
     // Whether the type can make a resource of checkFormat with usage.

@@ -156,7 +156,7 @@ public:
         if (backend == nullptr) {
             return D3DERR_INVALIDCALL;
         }
-        return backend->supportsDisplayFormat(adapterFormat, adapterFormat, true) &&
+        return backend->supportsDisplayFormat(adapterFormat, D3DFMT_UNKNOWN, true) &&
                        backend->supportsResourceFormat(usage, resourceType, checkFormat)
                    ? D3D_OK
                    : D3DERR_NOTAVAILABLE;
