@@ -42,8 +42,13 @@ if [ "$WIDTH" != 1014 ] || [ "$HEIGHT" != $((703 + 20)) ]; then
     status=1
 fi
 pixel() { import -window root -crop "1x1+$(($X + $1))+$(($Y + $2))" -depth 8 txt:- | tail -1 | grep -o '#[0-9A-F]\{6\}'; }
-bar=$(pixel 500 10)
-client=$(pixel 500 30)
+# The first frames take a while on a busy machine (or under the sanitizers): wait for the bar.
+for _ in $(seq 100); do
+    bar=$(pixel 500 10)
+    client=$(pixel 500 30)
+    [ "$bar" != "$client" ] && break
+    sleep 0.2
+done
 echo "menu bar $bar, client $client"
 [ "$bar" != "$client" ] || { echo "no menu bar drawn above the client area"; status=1; }
 xdotool mousemove --window "$window" 20 10 click 1
