@@ -448,7 +448,11 @@ private:
     void deleteTargets();
     void resetBindingsAndState();
     void applyFixedState();
-    void uploadUniforms(const VertexLayout& layout);
+    FixedFunctionChoices currentChoices(const VertexLayout& layout, std::size_t lightCount) const;
+    // Picks the program for the current states and gives it the values it reads; false when
+    // the driver cannot build it.
+    bool uploadUniforms(const VertexLayout& layout);
+    void uploadLighting(const D3DXMATRIX& worldView, const EnabledLights& lights);
     HRESULT prepareDraw(UINT vertexLimit, VertexLayout* layout);
     void bindVertexAttributes(const VertexLayout& layout);
     std::vector<std::uint32_t> readPixels(GLuint framebuffer) const;
@@ -472,7 +476,8 @@ private:
     UINT baseVertex_ = 0;
     StateBlockTable blocks_;
 
-    FixedFunctionProgram program_;
+    FixedFunctionPrograms programs_;
+    FixedFunctionProgram program_;  // the one in use
     GLuint vertexArray_ = 0;
     GLuint sampler_ = 0;
     GLuint backFramebuffer_ = 0, backColour_ = 0, backDepth_ = 0;
@@ -491,15 +496,17 @@ private:
 
 bool GlDevice::initialise(D3DPRESENT_PARAMETERS* params) {
     context_->makeCurrent();
-    if (!buildFixedFunctionProgram(&program_)) {
+    // The driver must take at least the simplest program.
+    const FixedFunctionProgram* first = programs_.programFor(FixedFunctionChoices{});
+    if (first == nullptr) {
         return false;
     }
+    program_ = *first;
     glGenVertexArrays(1, &vertexArray_);
     glBindVertexArray(vertexArray_);
     glGenSamplers(1, &sampler_);
     glBindSampler(0, sampler_);
     glUseProgram(program_.program);
-    glUniform1i(program_.uniforms.texture0, 0);
     glEnable(GL_DEPTH_CLAMP);
     glEnable(GL_CLIP_DISTANCE0);
     glEnable(GL_CLIP_DISTANCE1);
@@ -521,7 +528,7 @@ GlDevice::~GlDevice() {
     deleteTargets();
     glDeleteSamplers(1, &sampler_);
     glDeleteVertexArrays(1, &vertexArray_);
-    glDeleteProgram(program_.program);
+    programs_.clear();
     if (cursor_ != nullptr) {
         SDL_SetCursor(SDL_GetDefaultCursor());
         SDL_FreeCursor(cursor_);
@@ -1147,12 +1154,55 @@ void GlDevice::applyFixedState() {
     fixedStateDirty_ = false;
 }
 
-void GlDevice::uploadUniforms(const VertexLayout& layout) {
-    const FixedFunctionUniforms& u = program_.uniforms;
+FixedFunctionChoices GlDevice::currentChoices(const VertexLayout& layout,
+                                              std::size_t lightCount) const {
     const DWORD* rs = state_.renderStates;
     const DWORD* ts = state_.stageStates[0];
+    const bool colourVertex = rs[D3DRS_COLORVERTEX] != 0;
+    const bool hasDiffuse = layout.diffuse >= 0, hasSpecular = layout.specular >= 0;
+    const auto source = [&](DWORD state) {
+        return colourSource(rs[state], colourVertex, hasDiffuse, hasSpecular);
+    };
+    FixedFunctionChoices c;
+    c.pretransformed = layout.pretransformed;
+    c.lighting = rs[D3DRS_LIGHTING] != 0;
+    c.normalizeNormals = rs[D3DRS_NORMALIZENORMALS] != 0;
+    c.localViewer = rs[D3DRS_LOCALVIEWER] != 0;
+    c.lightCount = static_cast<int>(lightCount);
+    c.diffuseSource = source(D3DRS_DIFFUSEMATERIALSOURCE);
+    c.ambientSource = source(D3DRS_AMBIENTMATERIALSOURCE);
+    c.specularSource = source(D3DRS_SPECULARMATERIALSOURCE);
+    c.emissiveSource = source(D3DRS_EMISSIVEMATERIALSOURCE);
+    c.hasTexture = textures_[0].get() != nullptr;
+    c.pointSampled = ts[D3DTSS_MAGFILTER] == D3DTEXF_POINT || ts[D3DTSS_MINFILTER] == D3DTEXF_POINT;
+    // Values are kept to 32-bit signed numbers, as the shader's integers are.
+    const auto number = [](DWORD value) {
+        return static_cast<int>(static_cast<std::int32_t>(value));
+    };
+    c.colorOp = number(ts[D3DTSS_COLOROP]);
+    c.colorArg1 = number(ts[D3DTSS_COLORARG1]);
+    c.colorArg2 = number(ts[D3DTSS_COLORARG2]);
+    c.alphaOp = number(ts[D3DTSS_ALPHAOP]);
+    c.alphaArg1 = number(ts[D3DTSS_ALPHAARG1]);
+    c.alphaArg2 = number(ts[D3DTSS_ALPHAARG2]);
+    c.specularEnable = rs[D3DRS_SPECULARENABLE] != 0;
+    c.alphaTest = rs[D3DRS_ALPHATESTENABLE] != 0;
+    c.alphaFunc = number(rs[D3DRS_ALPHAFUNC]);
+    return c;
+}
+
+bool GlDevice::uploadUniforms(const VertexLayout& layout) {
+    const EnabledLights lights = enabledLights(state_);
+    const FixedFunctionProgram* chosen =
+        programs_.programFor(currentChoices(layout, lights.size()));
+    if (chosen == nullptr) {
+        return false;
+    }
+    program_ = *chosen;
+    glUseProgram(program_.program);
+    const FixedFunctionUniforms& u = program_.uniforms;
+    const DWORD* rs = state_.renderStates;
     const D3DVIEWPORT8& vp = state_.viewport;
-    glUniform1i(u.pretransformed, layout.pretransformed ? 1 : 0);
     glUniform4f(u.viewportRect, static_cast<float>(vp.X), static_cast<float>(vp.Y),
                 static_cast<float>(vp.Width), static_cast<float>(vp.Height));
     D3DXMATRIX worldView;
@@ -1160,13 +1210,20 @@ void GlDevice::uploadUniforms(const VertexLayout& layout) {
     D3DXMatrixMultiply(&worldView, &world, &view);
     glUniformMatrix4fv(u.worldView, 1, GL_FALSE, &worldView.m[0][0]);
     glUniformMatrix4fv(u.projection, 1, GL_FALSE, &state_.projection.m[0][0]);
+    uniformColour(u.textureFactor, colourOf(rs[D3DRS_TEXTUREFACTOR]));
+    glUniform1i(u.alphaRef, static_cast<GLint>(rs[D3DRS_ALPHAREF] & 0xFF));
+    if (program_.choices.lighting) {
+        uploadLighting(worldView, lights);
+    }
+    uniformsDirty_ = false;
+    return true;
+}
+
+void GlDevice::uploadLighting(const D3DXMATRIX& worldView, const EnabledLights& lights) {
+    const FixedFunctionUniforms& u = program_.uniforms;
     float normalMatrix[9];
     normalMatrixOf(worldView, normalMatrix);
     glUniformMatrix3fv(u.normalMatrix, 1, GL_FALSE, normalMatrix);
-    glUniform1i(u.lighting, rs[D3DRS_LIGHTING] ? 1 : 0);
-    glUniform1i(u.normalizeNormals, rs[D3DRS_NORMALIZENORMALS] ? 1 : 0);
-    glUniform1i(u.localViewer, rs[D3DRS_LOCALVIEWER] ? 1 : 0);
-    const EnabledLights lights = enabledLights(state_);
     float directions[maxActiveLights * 3] = {}, diffuse[maxActiveLights * 4] = {},
                                        specular[maxActiveLights * 4] = {},
                                        ambient[maxActiveLights * 4] = {};
@@ -1179,8 +1236,6 @@ void GlDevice::uploadUniforms(const VertexLayout& layout) {
         std::memcpy(specular + i * 4, &lights[i].Specular, 16);
         std::memcpy(ambient + i * 4, &lights[i].Ambient, 16);
     }
-    const auto count = static_cast<GLsizei>(lights.size());
-    glUniform1i(u.lightCount, count);
     glUniform3fv(u.lightDirection, maxActiveLights, directions);
     glUniform4fv(u.lightDiffuse, maxActiveLights, diffuse);
     glUniform4fv(u.lightSpecular, maxActiveLights, specular);
@@ -1191,32 +1246,7 @@ void GlDevice::uploadUniforms(const VertexLayout& layout) {
     uniformColour(u.materialSpecular, m.Specular);
     uniformColour(u.materialEmissive, m.Emissive);
     glUniform1f(u.materialPower, m.Power);
-    uniformColour(u.globalAmbient, colourOf(rs[D3DRS_AMBIENT]));
-    const bool colourVertex = rs[D3DRS_COLORVERTEX] != 0;
-    const bool hasDiffuse = layout.diffuse >= 0, hasSpecular = layout.specular >= 0;
-    glUniform1i(u.diffuseSource, colourSource(rs[D3DRS_DIFFUSEMATERIALSOURCE], colourVertex,
-                                              hasDiffuse, hasSpecular));
-    glUniform1i(u.ambientSource, colourSource(rs[D3DRS_AMBIENTMATERIALSOURCE], colourVertex,
-                                              hasDiffuse, hasSpecular));
-    glUniform1i(u.specularSource, colourSource(rs[D3DRS_SPECULARMATERIALSOURCE], colourVertex,
-                                               hasDiffuse, hasSpecular));
-    glUniform1i(u.emissiveSource, colourSource(rs[D3DRS_EMISSIVEMATERIALSOURCE], colourVertex,
-                                               hasDiffuse, hasSpecular));
-    glUniform1i(u.hasTexture, textures_[0].get() != nullptr ? 1 : 0);
-    glUniform1i(u.pointSampled,
-                ts[D3DTSS_MAGFILTER] == D3DTEXF_POINT || ts[D3DTSS_MINFILTER] == D3DTEXF_POINT);
-    glUniform1i(u.colorOp, static_cast<GLint>(ts[D3DTSS_COLOROP]));
-    glUniform1i(u.colorArg1, static_cast<GLint>(ts[D3DTSS_COLORARG1]));
-    glUniform1i(u.colorArg2, static_cast<GLint>(ts[D3DTSS_COLORARG2]));
-    glUniform1i(u.alphaOp, static_cast<GLint>(ts[D3DTSS_ALPHAOP]));
-    glUniform1i(u.alphaArg1, static_cast<GLint>(ts[D3DTSS_ALPHAARG1]));
-    glUniform1i(u.alphaArg2, static_cast<GLint>(ts[D3DTSS_ALPHAARG2]));
-    uniformColour(u.textureFactor, colourOf(rs[D3DRS_TEXTUREFACTOR]));
-    glUniform1i(u.specularEnable, rs[D3DRS_SPECULARENABLE] ? 1 : 0);
-    glUniform1i(u.alphaTest, rs[D3DRS_ALPHATESTENABLE] ? 1 : 0);
-    glUniform1i(u.alphaFunc, static_cast<GLint>(rs[D3DRS_ALPHAFUNC]));
-    glUniform1i(u.alphaRef, static_cast<GLint>(rs[D3DRS_ALPHAREF] & 0xFF));
-    uniformsDirty_ = false;
+    uniformColour(u.globalAmbient, colourOf(state_.renderStates[D3DRS_AMBIENT]));
 }
 
 void GlDevice::bindVertexAttributes(const VertexLayout& layout) {
@@ -1264,8 +1294,8 @@ HRESULT GlDevice::prepareDraw(UINT vertexLimit, VertexLayout* layout) {
         glActiveTexture(GL_TEXTURE0);
         texture->bind();
     }
-    if (uniformsDirty_) {
-        uploadUniforms(*layout);
+    if (uniformsDirty_ && !uploadUniforms(*layout)) {
+        return D3DERR_INVALIDCALL;
     }
     stream_.get()->bind();
     if (attributesDirty_ || boundLayoutFvf_ != state_.fvf) {

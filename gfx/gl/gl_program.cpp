@@ -1,23 +1,26 @@
 #include "gfx/gl/gl_program.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
 namespace {
 
-const char* const vertexSource = R"(#version 330 core
+// The shader sources below are compiled once for each set of choices, with the choices
+// written in front of them as constants: the compiler then drops every path the states rule
+// out, which keeps the per-pixel work of software OpenGL drivers small.
+
+const char* const vertexSource = R"(
 layout(location = 0) in vec4 inPosition;
 layout(location = 1) in vec3 inNormal;
 layout(location = 2) in vec4 inDiffuse;
 layout(location = 3) in vec4 inSpecular;
 layout(location = 4) in vec2 inTexCoord;
 
-uniform bool pretransformed;
 uniform vec4 viewportRect;  // left, top, width, height in pixels
 uniform mat4 worldView;
 uniform mat4 projection;
 uniform mat3 normalMatrix;
-uniform bool lighting;
-uniform bool normalizeNormals;
-uniform bool localViewer;
-uniform int lightCount;
 uniform vec3 lightDirection[8];  // in view space, the way the light shines
 uniform vec4 lightDiffuse[8];
 uniform vec4 lightSpecular[8];
@@ -28,10 +31,6 @@ uniform vec4 materialSpecular;
 uniform vec4 materialEmissive;
 uniform float materialPower;
 uniform vec4 globalAmbient;
-uniform int diffuseSource;  // 0 material, 1 vertex diffuse, 2 vertex specular
-uniform int ambientSource;
-uniform int specularSource;
-uniform int emissiveSource;
 
 out vec4 vDiffuse;
 out vec4 vSpecular;
@@ -102,24 +101,13 @@ void main() {
 }
 )";
 
-const char* const fragmentSource = R"(#version 330 core
+const char* const fragmentSource = R"(
 in vec4 vDiffuse;
 in vec4 vSpecular;
 in vec2 vTexCoord;
 
 uniform sampler2D texture0;
-uniform bool hasTexture;
-uniform bool pointSampled;
-uniform int colorOp;
-uniform int colorArg1;
-uniform int colorArg2;
-uniform int alphaOp;
-uniform int alphaArg1;
-uniform int alphaArg2;
 uniform vec4 textureFactor;
-uniform bool specularEnable;
-uniform bool alphaTest;
-uniform int alphaFunc;
 uniform int alphaRef;
 
 out vec4 fragColour;
@@ -180,9 +168,32 @@ void main() {
 }
 )";
 
-GLuint compile(GLenum kind, const char* source) {
+constexpr const char* versionLine = "#version 330 core\n";
+
+// The choices as preprocessor constants, in front of both shaders.
+std::string choiceConstants(const FixedFunctionChoices& c) {
+    const auto flag = [](bool value) { return value ? "true" : "false"; };
+    char text[1024];
+    std::snprintf(text, sizeof text,
+                  "#define pretransformed %s\n#define lighting %s\n#define normalizeNormals %s\n"
+                  "#define localViewer %s\n#define lightCount %d\n#define diffuseSource %d\n"
+                  "#define ambientSource %d\n#define specularSource %d\n"
+                  "#define emissiveSource %d\n#define hasTexture %s\n#define pointSampled %s\n"
+                  "#define colorOp %d\n#define colorArg1 %d\n#define colorArg2 %d\n"
+                  "#define alphaOp %d\n#define alphaArg1 %d\n#define alphaArg2 %d\n"
+                  "#define specularEnable %s\n#define alphaTest %s\n#define alphaFunc %d\n",
+                  flag(c.pretransformed), flag(c.lighting), flag(c.normalizeNormals),
+                  flag(c.localViewer), c.lightCount, c.diffuseSource, c.ambientSource,
+                  c.specularSource, c.emissiveSource, flag(c.hasTexture), flag(c.pointSampled),
+                  c.colorOp, c.colorArg1, c.colorArg2, c.alphaOp, c.alphaArg1, c.alphaArg2,
+                  flag(c.specularEnable), flag(c.alphaTest), c.alphaFunc);
+    return text;
+}
+
+GLuint compile(GLenum kind, const std::string& constants, const char* body) {
     const GLuint shader = glCreateShader(kind);
-    glShaderSource(shader, 1, &source, nullptr);
+    const char* parts[] = {versionLine, constants.c_str(), body};
+    glShaderSource(shader, 3, parts, nullptr);
     glCompileShader(shader);
     GLint compiled = GL_FALSE;
     glGetShaderiv(shader, GL_COMPILE_STATUS, &compiled);
@@ -193,11 +204,52 @@ GLuint compile(GLenum kind, const char* source) {
     return shader;
 }
 
+// A texture stage operation the shader knows; any other works as modulate there.
+int knownOperation(int op) {
+    return (op >= 1 && op <= 8) || op == 10 ? op : 4;
+}
+
 }  // namespace
 
-bool buildFixedFunctionProgram(FixedFunctionProgram* out) {
-    const GLuint vertex = compile(GL_VERTEX_SHADER, vertexSource);
-    const GLuint fragment = compile(GL_FRAGMENT_SHADER, fragmentSource);
+FixedFunctionChoices normalised(FixedFunctionChoices c) {
+    if (c.pretransformed) {
+        c.lighting = false;
+    }
+    if (!c.lighting) {
+        c.normalizeNormals = c.localViewer = false;
+        c.lightCount = c.diffuseSource = c.ambientSource = c.specularSource = c.emissiveSource = 0;
+    }
+    c.lightCount = std::clamp(c.lightCount, 0, 8);
+    if (!c.hasTexture) {
+        c.pointSampled = false;
+    }
+    // Only the low six bits of an argument choose anything: source, complement, replicate.
+    c.colorArg1 &= 0x3F;
+    c.colorArg2 &= 0x3F;
+    c.alphaArg1 &= 0x3F;
+    c.alphaArg2 &= 0x3F;
+    c.colorOp = knownOperation(c.colorOp);
+    c.alphaOp = knownOperation(c.alphaOp);
+    if (c.colorOp == 1) {
+        c.colorArg1 = c.colorArg2 = 0;
+        c.alphaOp = 1;
+    }
+    if (c.alphaOp == 1) {
+        c.alphaArg1 = c.alphaArg2 = 0;
+    }
+    if (!c.alphaTest || c.alphaFunc < 1 || c.alphaFunc > 7) {
+        c.alphaFunc = 8;
+    }
+    if (c.alphaFunc == 8) {
+        c.alphaTest = false;
+    }
+    return c;
+}
+
+bool buildFixedFunctionProgram(const FixedFunctionChoices& choices, FixedFunctionProgram* out) {
+    const std::string constants = choiceConstants(choices);
+    const GLuint vertex = compile(GL_VERTEX_SHADER, constants, vertexSource);
+    const GLuint fragment = compile(GL_FRAGMENT_SHADER, constants, fragmentSource);
     if (vertex == 0 || fragment == 0) {
         glDeleteShader(vertex);
         glDeleteShader(fragment);
@@ -217,15 +269,10 @@ bool buildFixedFunctionProgram(FixedFunctionProgram* out) {
     }
     FixedFunctionUniforms& u = out->uniforms;
     const auto at = [program](const char* name) { return glGetUniformLocation(program, name); };
-    u.pretransformed = at("pretransformed");
     u.viewportRect = at("viewportRect");
     u.worldView = at("worldView");
     u.projection = at("projection");
     u.normalMatrix = at("normalMatrix");
-    u.lighting = at("lighting");
-    u.normalizeNormals = at("normalizeNormals");
-    u.localViewer = at("localViewer");
-    u.lightCount = at("lightCount");
     u.lightDirection = at("lightDirection");
     u.lightDiffuse = at("lightDiffuse");
     u.lightSpecular = at("lightSpecular");
@@ -236,24 +283,43 @@ bool buildFixedFunctionProgram(FixedFunctionProgram* out) {
     u.materialEmissive = at("materialEmissive");
     u.materialPower = at("materialPower");
     u.globalAmbient = at("globalAmbient");
-    u.diffuseSource = at("diffuseSource");
-    u.ambientSource = at("ambientSource");
-    u.specularSource = at("specularSource");
-    u.emissiveSource = at("emissiveSource");
-    u.texture0 = at("texture0");
-    u.hasTexture = at("hasTexture");
-    u.pointSampled = at("pointSampled");
-    u.colorOp = at("colorOp");
-    u.colorArg1 = at("colorArg1");
-    u.colorArg2 = at("colorArg2");
-    u.alphaOp = at("alphaOp");
-    u.alphaArg1 = at("alphaArg1");
-    u.alphaArg2 = at("alphaArg2");
     u.textureFactor = at("textureFactor");
-    u.specularEnable = at("specularEnable");
-    u.alphaTest = at("alphaTest");
-    u.alphaFunc = at("alphaFunc");
     u.alphaRef = at("alphaRef");
+    glUseProgram(program);
+    glUniform1i(at("texture0"), 0);  // the texture of stage 0 is bound to unit 0
     out->program = program;
+    out->choices = choices;
     return true;
+}
+
+void FixedFunctionPrograms::clear() {
+    for (const Entry& entry : entries_) {
+        glDeleteProgram(entry.program.program);
+    }
+    entries_.clear();
+}
+
+const FixedFunctionProgram* FixedFunctionPrograms::programFor(const FixedFunctionChoices& wanted) {
+    const FixedFunctionChoices choices = normalised(wanted);
+    ++clock_;
+    for (Entry& entry : entries_) {
+        if (entry.program.choices == choices) {
+            entry.lastUse = clock_;
+            return &entry.program;
+        }
+    }
+    if (entries_.size() >= kCapacity) {
+        const auto oldest =
+            std::min_element(entries_.begin(), entries_.end(),
+                             [](const Entry& a, const Entry& b) { return a.lastUse < b.lastUse; });
+        glDeleteProgram(oldest->program.program);
+        entries_.erase(oldest);
+    }
+    Entry entry;
+    if (!buildFixedFunctionProgram(choices, &entry.program)) {
+        return nullptr;
+    }
+    entry.lastUse = clock_;
+    entries_.push_back(entry);
+    return &entries_.back().program;
 }

@@ -1,8 +1,12 @@
-// The shader program that emulates the fixed-function pipeline on OpenGL 3.3 core, and the
-// places of its inputs.
+// The shader programs that emulate the fixed-function pipeline on OpenGL 3.3 core, one for
+// each combination of the states that choose its code paths, and the places of their inputs.
 #pragma once
 
 #include <epoxy/gl.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
 
 // Vertex attribute slots.
 constexpr GLuint attributePosition = 0;  // x, y, z and rhw (1 when absent)
@@ -11,20 +15,63 @@ constexpr GLuint attributeDiffuse = 2;
 constexpr GLuint attributeSpecular = 3;
 constexpr GLuint attributeTexCoord = 4;
 
-// Where the program's uniforms are.
+// The states a program is built for. Operation, argument and compare values are Direct3D's
+// numbers; colour sources are 0 material, 1 vertex diffuse, 2 vertex specular.
+struct FixedFunctionChoices {
+    bool pretransformed = false;
+    bool lighting = false;
+    bool normalizeNormals = false;
+    bool localViewer = false;
+    int lightCount = 0;
+    int diffuseSource = 0, ambientSource = 0, specularSource = 0, emissiveSource = 0;
+    bool hasTexture = false;
+    bool pointSampled = false;
+    int colorOp = 1, colorArg1 = 0, colorArg2 = 0;
+    int alphaOp = 1, alphaArg1 = 0, alphaArg2 = 0;
+    bool specularEnable = false;
+    bool alphaTest = false;
+    int alphaFunc = 8;
+
+    bool operator==(const FixedFunctionChoices&) const = default;
+};
+
+// The same choices with those that cannot change the result cleared (the lights of an unlit
+// draw, the arguments of a disabled stage, ...), so that equal programs are built only once.
+FixedFunctionChoices normalised(FixedFunctionChoices choices);
+
+// Where a program's uniforms are; -1 for those its choices left out.
 struct FixedFunctionUniforms {
-    GLint pretransformed, viewportRect, worldView, projection, normalMatrix, lighting,
-        normalizeNormals, localViewer, lightCount, lightDirection, lightDiffuse, lightSpecular,
-        lightAmbient, materialDiffuse, materialAmbient, materialSpecular, materialEmissive,
-        materialPower, globalAmbient, diffuseSource, ambientSource, specularSource, emissiveSource,
-        texture0, hasTexture, pointSampled, colorOp, colorArg1, colorArg2, alphaOp, alphaArg1,
-        alphaArg2, textureFactor, specularEnable, alphaTest, alphaFunc, alphaRef;
+    GLint viewportRect, worldView, projection, normalMatrix, lightDirection, lightDiffuse,
+        lightSpecular, lightAmbient, materialDiffuse, materialAmbient, materialSpecular,
+        materialEmissive, materialPower, globalAmbient, textureFactor, alphaRef;
 };
 
 struct FixedFunctionProgram {
     GLuint program = 0;
+    FixedFunctionChoices choices;
     FixedFunctionUniforms uniforms{};
 };
 
-// Compiles and links the program; false (program 0) when the driver refuses it.
-bool buildFixedFunctionProgram(FixedFunctionProgram* out);
+// Compiles and links the program for the choices and makes it current; false (program 0)
+// when the driver refuses it.
+bool buildFixedFunctionProgram(const FixedFunctionChoices& choices, FixedFunctionProgram* out);
+
+// The programs built so far, at most kCapacity of them (the least recently used goes first).
+// Needs the device's context current; clear() before the context goes.
+class FixedFunctionPrograms {
+public:
+    // The program for the choices, built on first use; null when the driver refuses it.
+    // Building one makes it current.
+    const FixedFunctionProgram* programFor(const FixedFunctionChoices& choices);
+    void clear();
+
+    static constexpr std::size_t kCapacity = 64;
+
+private:
+    struct Entry {
+        FixedFunctionProgram program;
+        std::uint64_t lastUse = 0;
+    };
+    std::vector<Entry> entries_;
+    std::uint64_t clock_ = 0;
+};
