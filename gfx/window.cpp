@@ -83,6 +83,34 @@ void backBufferSize(SDL_Window* window, const D3DPRESENT_PARAMETERS& params, UIN
                                            : static_cast<UINT>(std::max(1, drawableHeight));
 }
 
+HRESULT adoptPresentationParameters(SDL_Window* window, const PresentationLimits& limits,
+                                    D3DPRESENT_PARAMETERS* params) {
+    if (params == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    D3DPRESENT_PARAMETERS adopted = *params;
+    if (adopted.BackBufferFormat == D3DFMT_UNKNOWN && adopted.Windowed) {
+        adopted.BackBufferFormat = D3DFMT_X8R8G8B8;
+    }
+    if (!limits.backBufferFormat(adopted.BackBufferFormat) ||
+        (adopted.EnableAutoDepthStencil && !limits.depthFormat(adopted.AutoDepthStencilFormat)) ||
+        (!adopted.Windowed && (adopted.BackBufferWidth == 0 || adopted.BackBufferHeight == 0))) {
+        return D3DERR_INVALIDCALL;
+    }
+    const HRESULT mode = applyPresentationMode(window, adopted);
+    if (FAILED(mode)) {
+        return mode;
+    }
+    backBufferSize(window, adopted, &adopted.BackBufferWidth, &adopted.BackBufferHeight);
+    if (adopted.BackBufferWidth > limits.largestSide ||
+        adopted.BackBufferHeight > limits.largestSide) {
+        return D3DERR_INVALIDCALL;
+    }
+    adopted.BackBufferCount = std::max(1u, adopted.BackBufferCount);
+    *params = adopted;
+    return D3D_OK;
+}
+
 MinimiseWatch::MinimiseWatch(SDL_Window* window)
     : window_(window), windowId_(window != nullptr ? SDL_GetWindowID(window) : 0) {
     if (window_ != nullptr) {

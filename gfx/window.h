@@ -30,6 +30,21 @@ HRESULT applyPresentationMode(SDL_Window* window, const D3DPRESENT_PARAMETERS& p
 void backBufferSize(SDL_Window* window, const D3DPRESENT_PARAMETERS& params, UINT* width,
                     UINT* height);
 
+// What a device can present: which back-buffer and depth formats, and the largest side.
+struct PresentationLimits {
+    bool (*backBufferFormat)(D3DFORMAT format);
+    bool (*depthFormat)(D3DFORMAT format);
+    UINT largestSide;
+};
+
+// Takes the presentation parameters a device is created or reset with: checks them against the
+// device's limits, puts the window (if any) into the mode they ask for, and fills in what they
+// leave to the device (the X8R8G8B8 format of a window, sizes taken from the window, at least
+// one back buffer). D3DERR_INVALIDCALL for parameters the device cannot take, the mode's error
+// when the display refuses; *params changes only on success.
+HRESULT adoptPresentationParameters(SDL_Window* window, const PresentationLimits& limits,
+                                    D3DPRESENT_PARAMETERS* params);
+
 // Follows whether a window is minimised, from its window events (also ones pushed by tests) and
 // its flags. Lives as long as the device that asks.
 class MinimiseWatch {

@@ -536,35 +536,19 @@ GlDevice::~GlDevice() {
 }
 
 HRESULT GlDevice::adoptParameters(D3DPRESENT_PARAMETERS* params) {
-    if (params == nullptr) {
-        return D3DERR_INVALIDCALL;
-    }
-    D3DPRESENT_PARAMETERS adopted = *params;
+    const PresentationLimits limits{
+        &supportedBackBufferFormat,
+        [](D3DFORMAT format) { return depthStorageOf(format) != 0; },
+        openGlMaxTextureSide(),
+    };
     SDL_Window* window = context_->ownWindow ? nullptr : context_->window;
-    if (adopted.BackBufferFormat == D3DFMT_UNKNOWN && adopted.Windowed) {
-        adopted.BackBufferFormat = D3DFMT_X8R8G8B8;
+    const HRESULT adopted = adoptPresentationParameters(window, limits, params);
+    if (FAILED(adopted)) {
+        return adopted;
     }
-    if (!supportedBackBufferFormat(adopted.BackBufferFormat) ||
-        (adopted.EnableAutoDepthStencil && depthStorageOf(adopted.AutoDepthStencilFormat) == 0) ||
-        (!adopted.Windowed && (adopted.BackBufferWidth == 0 || adopted.BackBufferHeight == 0))) {
-        return D3DERR_INVALIDCALL;
-    }
-    if (window != nullptr) {
-        const HRESULT mode = applyPresentationMode(window, adopted);
-        if (FAILED(mode)) {
-            return mode;
-        }
-    }
-    backBufferSize(window, adopted, &adopted.BackBufferWidth, &adopted.BackBufferHeight);
-    if (adopted.BackBufferWidth > openGlMaxTextureSide() ||
-        adopted.BackBufferHeight > openGlMaxTextureSide()) {
-        return D3DERR_INVALIDCALL;
-    }
-    adopted.BackBufferCount = std::max(1u, adopted.BackBufferCount);
-    params_ = adopted;
-    *params = adopted;
-    width_ = adopted.BackBufferWidth;
-    height_ = adopted.BackBufferHeight;
+    params_ = *params;
+    width_ = params_.BackBufferWidth;
+    height_ = params_.BackBufferHeight;
     return D3D_OK;
 }
 

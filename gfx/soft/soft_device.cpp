@@ -146,29 +146,12 @@ public:
     // Puts the window into the mode params ask for and sizes the buffers from them (filling in
     // sizes taken from the window); every state goes back to its default.
     HRESULT configure(D3DPRESENT_PARAMETERS* params) {
-        if (params == nullptr) {
-            return D3DERR_INVALIDCALL;
+        const HRESULT adopted = adoptPresentationParameters(
+            window_, {&isPresentableFormat, &isDepthFormat, kMaxBackBufferSide}, params);
+        if (FAILED(adopted)) {
+            return adopted;
         }
-        D3DPRESENT_PARAMETERS p = *params;
-        if (p.BackBufferFormat == D3DFMT_UNKNOWN && p.Windowed) {
-            p.BackBufferFormat = D3DFMT_X8R8G8B8;
-        }
-        if (!isPresentableFormat(p.BackBufferFormat) ||
-            (p.EnableAutoDepthStencil && !isDepthFormat(p.AutoDepthStencilFormat)) ||
-            (!p.Windowed && (p.BackBufferWidth == 0 || p.BackBufferHeight == 0))) {
-            return D3DERR_INVALIDCALL;
-        }
-        if (window_ != nullptr) {
-            const HRESULT mode = applyPresentationMode(window_, p);
-            if (FAILED(mode)) {
-                return mode;
-            }
-        }
-        backBufferSize(window_, p, &p.BackBufferWidth, &p.BackBufferHeight);
-        if (p.BackBufferWidth > kMaxBackBufferSide || p.BackBufferHeight > kMaxBackBufferSide) {
-            return D3DERR_INVALIDCALL;
-        }
-        p.BackBufferCount = std::max(1u, p.BackBufferCount);
+        const D3DPRESENT_PARAMETERS& p = *params;
         auto buffers = std::make_shared<FrameBuffers>();
         buffers->width = p.BackBufferWidth;
         buffers->height = p.BackBufferHeight;
@@ -180,7 +163,6 @@ public:
         }
         buffers_ = std::move(buffers);
         params_ = p;
-        *params = p;
         setDefaultPipelineState(&state_, p.BackBufferWidth, p.BackBufferHeight);
         return D3D_OK;
     }
