@@ -5,6 +5,7 @@
 #include "gfx/device.h"
 #include "gfx/window.h"
 #include "tests/gfx/conformance/device_conformance.h"
+#include "tests/gfx/conformance/window_checks.h"
 
 namespace {
 
@@ -25,15 +26,6 @@ INSTANTIATE_TEST_SUITE_P(HAL, DeviceConformance,
                          testing::Values(DeviceFactory{"HAL", &createOpenGlForTest}),
                          deviceFactoryName);
 
-void sendWindowEvent(SDL_Window* window, Uint8 what) {
-    SDL_Event event{};
-    event.type = SDL_WINDOWEVENT;
-    event.window.windowID = SDL_GetWindowID(window);
-    event.window.event = what;
-    SDL_PushEvent(&event);
-    SDL_FlushEvent(SDL_WINDOWEVENT);
-}
-
 class WindowedOpenGlDevice : public testing::Test {
 protected:
     void SetUp() override {
@@ -50,9 +42,7 @@ protected:
         EXPECT_EQ(direct3D->Release(), 0u);
     }
     HRESULT create(BOOL windowed) {
-        params = offscreenTestParameters(windowed ? 0 : 640, windowed ? 0 : 480);
-        params.Windowed = windowed;
-        params.hDeviceWindow = windowHandleOf(window);
+        params = windowTestParameters(window, windowed);
         return direct3D->CreateDevice(0, D3DDEVTYPE_HAL, windowHandleOf(window),
                                       D3DCREATE_HARDWARE_VERTEXPROCESSING, &params, &device);
     }
@@ -65,30 +55,12 @@ protected:
 
 TEST_F(WindowedOpenGlDevice, WindowedBackBufferTakesTheClientSize) {
     ASSERT_EQ(create(TRUE), D3D_OK);
-    EXPECT_EQ(params.BackBufferWidth, 80u);
-    EXPECT_EQ(params.BackBufferHeight, 60u);
-    EXPECT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF102030, 1.0f, 0), D3D_OK);
-    EXPECT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
-    FrameImage image;
-    ASSERT_EQ(device->readPresentedFrame(&image), D3D_OK);
-    EXPECT_EQ(image.width, 80u);
-    EXPECT_EQ(image.at(79, 59), 0xFF102030u);
+    checkClientSizedBackBuffer(device, params);
 }
 
 TEST_F(WindowedOpenGlDevice, MinimisedFullScreenDeviceIsLostUntilReset) {
     ASSERT_EQ(create(FALSE), D3D_OK);
-    EXPECT_EQ(device->TestCooperativeLevel(), D3D_OK);
-    sendWindowEvent(window, SDL_WINDOWEVENT_MINIMIZED);
-    EXPECT_EQ(device->TestCooperativeLevel(), D3DERR_DEVICELOST);
-    EXPECT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3DERR_DEVICELOST);
-    sendWindowEvent(window, SDL_WINDOWEVENT_RESTORED);
-    EXPECT_EQ(device->TestCooperativeLevel(), D3DERR_DEVICENOTRESET);
-    D3DPRESENT_PARAMETERS again = params;
-    again.Windowed = TRUE;
-    again.BackBufferWidth = 0;
-    again.BackBufferHeight = 0;
-    ASSERT_EQ(device->Reset(&again), D3D_OK);
-    EXPECT_EQ(device->TestCooperativeLevel(), D3D_OK);
+    ASSERT_NO_FATAL_FAILURE(checkLostWhileMinimisedUntilReset(device, window, params));
     EXPECT_EQ(SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN, 0u);
 }
 

@@ -2,65 +2,12 @@
 // through every screen, while every allocation of the process is counted.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
-
 #include "device_media.h"
 #include "game/rules/random.h"
 #include "render/texture_font.h"
 #include "scene_fixture.h"
 #include "scripted_game.h"
-
-namespace {
-
-std::atomic<bool> counting{false};
-std::atomic<long> allocations{0};
-
-void* countedAllocation(std::size_t size) {
-    if (counting.load(std::memory_order_relaxed)) {
-        allocations.fetch_add(1, std::memory_order_relaxed);
-    }
-    if (void* memory = std::malloc(size == 0 ? 1 : size)) {
-        return memory;
-    }
-    throw std::bad_alloc();
-}
-
-}  // namespace
-
-void* operator new(std::size_t size) {
-    return countedAllocation(size);
-}
-void* operator new[](std::size_t size) {
-    return countedAllocation(size);
-}
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    try {
-        return countedAllocation(size);
-    } catch (...) {
-        return nullptr;
-    }
-}
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
-    try {
-        return countedAllocation(size);
-    } catch (...) {
-        return nullptr;
-    }
-}
-void operator delete(void* memory) noexcept {
-    std::free(memory);
-}
-void operator delete[](void* memory) noexcept {
-    std::free(memory);
-}
-void operator delete(void* memory, std::size_t) noexcept {
-    std::free(memory);
-}
-void operator delete[](void* memory, std::size_t) noexcept {
-    std::free(memory);
-}
+#include "tests/support/counted_allocations.h"
 
 namespace {
 
@@ -81,24 +28,26 @@ TEST(FrameAllocations, ManyFramesOfARunningGameAndEveryScreenAllocateNothing) {
     f.drawFrame(Playing);
     f.options.dynamicBackground = 1;
 
-    counting = true;
-    delete new int(1);
-    counting = false;
-    ASSERT_EQ(allocations.exchange(0), 1) << "the count sees allocations";
+    // Kept in a volatile pointer, as the compiler may leave out an allocation nobody looks at.
+    const long probe = allocationsDuring([] {
+        int* volatile kept = new int(1);
+        delete kept;
+    });
+    ASSERT_EQ(probe, 1) << "the count sees allocations";
 
-    counting = true;
     int locks = 0;
-    for (int frame = 0; frame < 3000; ++frame) {
-        const int settledBefore = f.well.settledCount;
-        playScriptedFrame(f.session, f.well, screen, frame, sounds);
-        locks += f.well.settledCount > settledBefore;
-        f.appTime = static_cast<float>(frame) / 60.0f;
-        f.options.dynamicBackground = (frame / 500) % 2;
-        f.session.framesPerSecond = 60.0f;
-        drawScene(f.scene, f.input(frame % 400 < 300 ? screen : frame % 7));
-    }
-    counting = false;
-    EXPECT_EQ(allocations.load(), 0);
+    const long counted = allocationsDuring([&] {
+        for (int frame = 0; frame < 3000; ++frame) {
+            const int settledBefore = f.well.settledCount;
+            playScriptedFrame(f.session, f.well, screen, frame, sounds);
+            locks += f.well.settledCount > settledBefore;
+            f.appTime = static_cast<float>(frame) / 60.0f;
+            f.options.dynamicBackground = (frame / 500) % 2;
+            f.session.framesPerSecond = 60.0f;
+            drawScene(f.scene, f.input(frame % 400 < 300 ? screen : frame % 7));
+        }
+    });
+    EXPECT_EQ(counted, 0);
     EXPECT_GT(locks, 10) << "the game really ran";
     EXPECT_GT(f.device.drawCount, 3000 * 10);
 }
@@ -134,12 +83,12 @@ TEST(FrameAllocations, ARunningGameOnTheSoftwareDeviceAllocatesNothingPerFrame) 
     for (int n = 0; n < 42; ++n) {
         frame(n, n % 7, n / 21);
     }
-    counting = true;
-    for (int n = 42; n < 600; ++n) {
-        frame(n, n % 200 < 150 ? screen : n % 7, (n / 100) % 2);
-    }
-    counting = false;
-    EXPECT_EQ(allocations.exchange(0), 0);
+    const long counted = allocationsDuring([&] {
+        for (int n = 42; n < 600; ++n) {
+            frame(n, n % 200 < 150 ? screen : n % 7, (n / 100) % 2);
+        }
+    });
+    EXPECT_EQ(counted, 0);
     releaseSceneVolatileObjects(scene);
     destroySceneDeviceObjects(scene);
     font.destroy();

@@ -10,6 +10,7 @@
 #include "gfx/soft/soft_device.h"
 #include "gfx/window.h"
 #include "tests/gfx/conformance/device_conformance.h"
+#include "tests/gfx/conformance/window_checks.h"
 
 namespace {
 
@@ -196,15 +197,6 @@ TEST_F(SoftwareDeviceAlone, RelockedTextureIsDrawnWithItsNewTexels) {
 // made for OpenGL; and lost while a full-screen window is minimised.
 namespace {
 
-void sendWindowEvent(SDL_Window* window, Uint8 what) {
-    SDL_Event event{};
-    event.type = SDL_WINDOWEVENT;
-    event.window.windowID = SDL_GetWindowID(window);
-    event.window.event = what;
-    SDL_PushEvent(&event);
-    SDL_FlushEvent(SDL_WINDOWEVENT);
-}
-
 class WindowedSoftwareDevice : public testing::TestWithParam<Uint32> {
 protected:
     // The video system and its OpenGL driver stay loaded for the whole run once started, as
@@ -223,9 +215,7 @@ protected:
         SDL_DestroyWindow(window);
     }
     HRESULT create(BOOL windowed) {
-        params = offscreenTestParameters(windowed ? 0 : 640, windowed ? 0 : 480);
-        params.Windowed = windowed;
-        params.hDeviceWindow = windowHandleOf(window);
+        params = windowTestParameters(window, windowed);
         return kolvane::soft::createSoftwareDevice(windowHandleOf(window), &params, &device);
     }
 
@@ -236,30 +226,12 @@ protected:
 
 TEST_P(WindowedSoftwareDevice, PresentsTheClientSizedBackBuffer) {
     ASSERT_EQ(create(TRUE), D3D_OK);
-    EXPECT_EQ(params.BackBufferWidth, 80u);
-    EXPECT_EQ(params.BackBufferHeight, 60u);
-    EXPECT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF102030, 1.0f, 0), D3D_OK);
-    EXPECT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
-    FrameImage image;
-    ASSERT_EQ(device->readPresentedFrame(&image), D3D_OK);
-    EXPECT_EQ(image.width, 80u);
-    EXPECT_EQ(image.at(79, 59), 0xFF102030u);
+    checkClientSizedBackBuffer(device, params);
 }
 
 TEST_P(WindowedSoftwareDevice, MinimisedFullScreenDeviceIsLostUntilReset) {
     ASSERT_EQ(create(FALSE), D3D_OK);
-    EXPECT_EQ(device->TestCooperativeLevel(), D3D_OK);
-    sendWindowEvent(window, SDL_WINDOWEVENT_MINIMIZED);
-    EXPECT_EQ(device->TestCooperativeLevel(), D3DERR_DEVICELOST);
-    EXPECT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3DERR_DEVICELOST);
-    sendWindowEvent(window, SDL_WINDOWEVENT_RESTORED);
-    EXPECT_EQ(device->TestCooperativeLevel(), D3DERR_DEVICENOTRESET);
-    D3DPRESENT_PARAMETERS again = params;
-    again.Windowed = TRUE;
-    again.BackBufferWidth = 0;
-    again.BackBufferHeight = 0;
-    ASSERT_EQ(device->Reset(&again), D3D_OK);
-    EXPECT_EQ(device->TestCooperativeLevel(), D3D_OK);
+    ASSERT_NO_FATAL_FAILURE(checkLostWhileMinimisedUntilReset(device, window, params));
     EXPECT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
 }
 

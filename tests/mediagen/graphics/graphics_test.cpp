@@ -298,6 +298,30 @@ TEST(GraphicsMedia, EveryPictureIsA24BitBmpShapedLikeItsScreenArea) {
     }
 }
 
+// The panels are drawn as opaque rectangles over the moving background, so whatever lies in a
+// picture's corners shows on screen: it must be the gold frame, not a dark surround.
+TEST(GraphicsMedia, PanelsFillTheirWholeRectangleWithTheGoldFrame) {
+    constexpr int kCornerBlock = 6;
+    for (const auto& [name, shape] : gamePictures()) {
+        if (name.rfind("back_", 0) == 0)
+            continue;
+        LoadedPicture panel;
+        ASSERT_TRUE(loadPicture(pictureRun().graphics() / name, panel)) << name;
+        for (int corner = 0; corner < 4; ++corner) {
+            const int left = corner % 2 == 0 ? 0 : panel.width - kCornerBlock;
+            const int top = corner / 2 == 0 ? 0 : panel.height - kCornerBlock;
+            int darkOrNotGold = 0;
+            for (int y = top; y < top + kCornerBlock; ++y) {
+                for (int x = left; x < left + kCornerBlock; ++x) {
+                    const Rgb8 p = panel.at(x, y);
+                    darkOrNotGold += p.r + p.g + p.b < 90 || p.r < p.b + 30;
+                }
+            }
+            EXPECT_EQ(darkOrNotGold, 0) << name << " at " << left << ", " << top;
+        }
+    }
+}
+
 TEST(GraphicsMedia, PlaneTilesRepeatWithoutSeams) {
     for (const char* name : {"back_up_1.bmp", "back_up_2.bmp", "back_up_3.bmp", "back_down_1.bmp",
                              "back_down_2.bmp", "back_down_3.bmp"}) {

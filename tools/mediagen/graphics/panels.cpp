@@ -6,7 +6,6 @@ namespace mediagen {
 
 namespace {
 
-const Rgb kSurround = hex(0x05070f);  // what shows round the plate's rounded corners
 const Rgb kRimLight = hex(0xffe7a0);
 const Rgb kRimDark = hex(0x8a5a12);
 const Rgb kButtonTop = hex(0x3f74e0);
@@ -25,7 +24,8 @@ struct PlateLook {
     float gloss;  // strength of the glassy highlight on the upper half
 };
 
-// Signed distance to the plate's rounded outline: negative inside.
+// Signed distance to the plate's rounded outline, which the face lies a rim's width inside:
+// negative inside.
 float plateDistance(float x, float y, int width, int height, float radius) {
     const float hx = width / 2.0f - 1.0f, hy = height / 2.0f - 1.0f;
     const float qx = std::fabs(x - width / 2.0f) - hx + radius;
@@ -34,6 +34,8 @@ float plateDistance(float x, float y, int width, int height, float radius) {
     return outside + std::min(std::max(qx, qy), 0.0f) - radius;
 }
 
+// The picture is drawn as an opaque rectangle, so the gold rim is a frame that fills it to its
+// square edges; the rounded face is set into the frame, whose corners fall away a little.
 Rgb plateColour(const PlateLook& look, int width, int height, float x, float y) {
     const float d = plateDistance(x, y, width, height, look.cornerRadius);
     const float inside = -d;
@@ -49,16 +51,18 @@ Rgb plateColour(const PlateLook& look, int width, int height, float x, float y) 
     const float towardsLight = gx * -0.45f + gy * -0.89f;  // light from the upper left
     const float down = y / height;
 
-    const Rgb rim =
-        mix(kRimLight, kRimDark, smoothstep(0.1f, 0.95f, down)) * (1.0f + 0.35f * towardsLight);
+    const float fromEdge = std::min(std::min(x, width - x), std::min(y, height - y));
+    const float cornerShade = 1.0f - 0.25f * smoothstep(0.0f, look.rimWidth * 2.0f, d);
+    const float edgeShade = 0.85f + 0.15f * smoothstep(0.0f, 1.0f, fromEdge);
+    const Rgb rim = mix(kRimLight, kRimDark, smoothstep(0.1f, 0.95f, down)) *
+                    ((1.0f + 0.35f * towardsLight) * cornerShade * edgeShade);
     Rgb face = mix(look.faceTop, look.faceBottom, down);
     const float glossBand = std::pow(std::max(0.0f, 1.0f - down / 0.55f), 1.6f);
     face = mix(face, Rgb{1, 1, 1}, look.gloss * glossBand);
     const float slope = 1.0f - std::clamp((inside - look.rimWidth) / look.bevelWidth, 0.0f, 1.0f);
     const Rgb bevelled = face * (1.0f + 0.6f * std::pow(slope, 0.8f) * towardsLight);
     const float intoFace = smoothstep(look.rimWidth - 0.75f, look.rimWidth + 0.75f, inside);
-    const Rgb plate = mix(rim, bevelled, intoFace);
-    return mix(kSurround, plate, std::clamp(0.5f - d, 0.0f, 1.0f));
+    return mix(rim, bevelled, intoFace);
 }
 
 void paintPlate(Picture& picture, const PlateLook& look) {

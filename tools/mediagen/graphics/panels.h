@@ -1,5 +1,6 @@
-// The game's opaque screen pictures: rounded, bevelled plates with a gold rim, and crisp
-// lettering with an outline and a drop shadow, all in one palette.
+// The game's opaque screen pictures: rounded, bevelled plates set into a gold frame that fills
+// the picture's corners, and crisp lettering with an outline and a drop shadow, all in one
+// palette.
 #pragma once
 
 #include <string>
