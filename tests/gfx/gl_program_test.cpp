@@ -13,6 +13,7 @@
 #include "gfx/device.h"
 #include "gfx/gl/gl_program.h"
 #include "gfx/image.h"
+#include "tests/gfx/offscreen_parameters.h"
 
 namespace {
 
@@ -94,14 +95,7 @@ IDirect3DDevice8* createOpenGl(UINT width, UINT height) {
     if (direct3D == nullptr) {
         return nullptr;
     }
-    D3DPRESENT_PARAMETERS params{};
-    params.BackBufferWidth = width;
-    params.BackBufferHeight = height;
-    params.BackBufferFormat = D3DFMT_X8R8G8B8;
-    params.BackBufferCount = 1;
-    params.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    params.Windowed = TRUE;
-    params.FullScreen_PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+    D3DPRESENT_PARAMETERS params = offscreenTestParameters(width, height);
     IDirect3DDevice8* device = nullptr;
     direct3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
                            D3DCREATE_HARDWARE_VERTEXPROCESSING, &params, &device);

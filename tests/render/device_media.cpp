@@ -8,6 +8,7 @@
 #include "gfx/device.h"
 #include "gfx/math.h"
 #include "gfx/soft/soft_device.h"
+#include "tests/gfx/offscreen_parameters.h"
 
 namespace {
 
@@ -199,16 +200,7 @@ IDirect3DDevice8* createOffscreenDevice(D3DDEVTYPE type, UINT width, UINT height
     if (direct3D == nullptr) {
         return nullptr;
     }
-    D3DPRESENT_PARAMETERS params{};
-    params.BackBufferWidth = width;
-    params.BackBufferHeight = height;
-    params.BackBufferFormat = D3DFMT_X8R8G8B8;
-    params.BackBufferCount = 1;
-    params.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    params.Windowed = TRUE;
-    params.EnableAutoDepthStencil = TRUE;
-    params.AutoDepthStencilFormat = D3DFMT_D16;
-    params.FullScreen_PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+    D3DPRESENT_PARAMETERS params = offscreenTestParameters(width, height);
     IDirect3DDevice8* device = nullptr;
     if (type == D3DDEVTYPE_REF) {
         direct3D->Release();

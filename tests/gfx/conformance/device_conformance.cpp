@@ -177,20 +177,6 @@ std::string deviceFactoryName(const testing::TestParamInfo<DeviceFactory>& info)
     return info.param.name;
 }
 
-D3DPRESENT_PARAMETERS offscreenTestParameters(UINT width, UINT height) {
-    D3DPRESENT_PARAMETERS params{};
-    params.BackBufferWidth = width;
-    params.BackBufferHeight = height;
-    params.BackBufferFormat = D3DFMT_X8R8G8B8;
-    params.BackBufferCount = 1;
-    params.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    params.Windowed = TRUE;
-    params.EnableAutoDepthStencil = TRUE;
-    params.AutoDepthStencilFormat = D3DFMT_D16;
-    params.FullScreen_PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-    return params;
-}
-
 void DeviceConformance::SetUp() {
     device = GetParam().create(frameWidth, frameHeight);
     ASSERT_NE(device, nullptr) << "no " << GetParam().name << " device";

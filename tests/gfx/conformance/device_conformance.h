@@ -13,6 +13,7 @@
 #include <string>
 
 #include "gfx/device.h"
+#include "tests/gfx/offscreen_parameters.h"
 
 struct DeviceFactory {
     const char* name;
@@ -23,9 +24,6 @@ struct DeviceFactory {
 
 // Names the instantiated cases after the device.
 std::string deviceFactoryName(const testing::TestParamInfo<DeviceFactory>& info);
-
-// Presentation parameters the factories use.
-D3DPRESENT_PARAMETERS offscreenTestParameters(UINT width, UINT height);
 
 class DeviceConformance : public testing::TestWithParam<DeviceFactory> {
 protected:
