@@ -83,6 +83,34 @@ void backBufferSize(SDL_Window* window, const D3DPRESENT_PARAMETERS& params, UIN
                                            : static_cast<UINT>(std::max(1, drawableHeight));
 }
 
+bool isPresentableFormat(D3DFORMAT format) {
+    switch (format) {
+        case D3DFMT_X8R8G8B8:
+        case D3DFMT_A8R8G8B8:
+        case D3DFMT_R5G6B5:
+        case D3DFMT_X1R5G5B5:
+        case D3DFMT_A1R5G5B5:
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool isDepthFormat(D3DFORMAT format) {
+    switch (format) {
+        case D3DFMT_D16:
+        case D3DFMT_D16_LOCKABLE:
+        case D3DFMT_D15S1:
+        case D3DFMT_D24X8:
+        case D3DFMT_D24S8:
+        case D3DFMT_D24X4S4:
+        case D3DFMT_D32:
+            return true;
+        default:
+            return false;
+    }
+}
+
 HRESULT adoptPresentationParameters(SDL_Window* window, const PresentationLimits& limits,
                                     D3DPRESENT_PARAMETERS* params) {
     if (params == nullptr) {

@@ -30,6 +30,11 @@ HRESULT applyPresentationMode(SDL_Window* window, const D3DPRESENT_PARAMETERS& p
 void backBufferSize(SDL_Window* window, const D3DPRESENT_PARAMETERS& params, UINT* width,
                     UINT* height);
 
+// The back-buffer formats both devices draw into and present.
+bool isPresentableFormat(D3DFORMAT format);
+// The depth-buffer formats both devices keep.
+bool isDepthFormat(D3DFORMAT format);
+
 // What a device can present: which back-buffer and depth formats, and the largest side.
 struct PresentationLimits {
     bool (*backBufferFormat)(D3DFORMAT format);

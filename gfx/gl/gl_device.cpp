@@ -285,19 +285,6 @@ bool opaqueFormat(D3DFORMAT format) {
     return format != D3DFMT_A8R8G8B8;
 }
 
-bool supportedBackBufferFormat(D3DFORMAT format) {
-    switch (format) {
-        case D3DFMT_X8R8G8B8:
-        case D3DFMT_A8R8G8B8:
-        case D3DFMT_R5G6B5:
-        case D3DFMT_X1R5G5B5:
-        case D3DFMT_A1R5G5B5:
-            return true;
-        default:
-            return false;
-    }
-}
-
 GLenum depthStorageOf(D3DFORMAT format) {
     switch (format) {
         case D3DFMT_D16:
@@ -537,8 +524,8 @@ GlDevice::~GlDevice() {
 
 HRESULT GlDevice::adoptParameters(D3DPRESENT_PARAMETERS* params) {
     const PresentationLimits limits{
-        &supportedBackBufferFormat,
-        [](D3DFORMAT format) { return depthStorageOf(format) != 0; },
+        &isPresentableFormat,
+        &isDepthFormat,
         openGlMaxTextureSide(),
     };
     SDL_Window* window = context_->ownWindow ? nullptr : context_->window;
@@ -1437,10 +1424,10 @@ public:
     }
     bool supportsDisplayFormat(D3DFORMAT displayFormat, D3DFORMAT backBufferFormat,
                                bool windowed) override {
-        if (!supportedBackBufferFormat(displayFormat) && displayFormat != D3DFMT_UNKNOWN) {
+        if (!isPresentableFormat(displayFormat) && displayFormat != D3DFMT_UNKNOWN) {
             return false;
         }
-        return backBufferFormat == D3DFMT_UNKNOWN || supportedBackBufferFormat(backBufferFormat) ||
+        return backBufferFormat == D3DFMT_UNKNOWN || isPresentableFormat(backBufferFormat) ||
                (windowed && backBufferFormat == displayFormat);
     }
     bool supportsResourceFormat(DWORD usage, D3DRESOURCETYPE resourceType,

@@ -86,34 +86,6 @@ bool isOpaqueFormat(D3DFORMAT format) {
     return format != D3DFMT_A8R8G8B8 && format != D3DFMT_A1R5G5B5;
 }
 
-bool isPresentableFormat(D3DFORMAT format) {
-    switch (format) {
-        case D3DFMT_X8R8G8B8:
-        case D3DFMT_A8R8G8B8:
-        case D3DFMT_R5G6B5:
-        case D3DFMT_X1R5G5B5:
-        case D3DFMT_A1R5G5B5:
-            return true;
-        default:
-            return false;
-    }
-}
-
-bool isDepthFormat(D3DFORMAT format) {
-    switch (format) {
-        case D3DFMT_D16:
-        case D3DFMT_D16_LOCKABLE:
-        case D3DFMT_D15S1:
-        case D3DFMT_D24X8:
-        case D3DFMT_D24S8:
-        case D3DFMT_D24X4S4:
-        case D3DFMT_D32:
-            return true;
-        default:
-            return false;
-    }
-}
-
 bool toPrimitiveKind(D3DPRIMITIVETYPE type, PrimitiveKind& kind) {
     switch (type) {
         case D3DPT_TRIANGLELIST:
