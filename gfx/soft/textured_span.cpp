@@ -65,20 +65,69 @@ StageColour stageColour(ChannelMode colour, ChannelMode alpha, uint32_t diffuse)
     return {fast::unpack(factors), constant, factors != 0xFFFFFFFFu};
 }
 
+static_assert(fast::kGroup == batch::kPixels, "a batch's footprints are worked out together");
+
+// The texture colours of a batch of pixels. Where every pixel reads the same level or levels
+// and has direct coordinates (nearly everywhere: the level changes rarely along a span), the
+// footprints of all of them are worked out together; otherwise pixel by pixel.
+template <TextureFilter kMipFilter>
+class BatchSampler {
+public:
+    BatchSampler(const fast::Chain& chain, const float u[batch::kPixels],
+                 const float v[batch::kPixels], const float lod[batch::kPixels], int count)
+        : chain_(chain), u_(u), v_(v) {
+        shared_ = true;
+        for (int k = 0; k < count; ++k) {
+            choice_[k] = fast::chooseLevels<kMipFilter>(chain, lod[k]);
+            shared_ = shared_ && fast::sameLevels(choice_[k], choice_[0]);
+        }
+        shared_ = shared_ && fast::directCoordinates(u, v, count);
+        if (shared_) {
+            fast::footprints(chain.levels[choice_[0].level], u, v, fine_);
+            if (choice_[0].blends) {
+                fast::footprints(chain.levels[choice_[0].level + 1], u, v, coarse_);
+            }
+        }
+    }
+
+    // The colour of pixel k of the batch.
+    [[gnu::always_inline]] fast::Lanes colour(int k) const {
+        const fast::LevelChoice& choice = choice_[k];
+        if (!shared_) {
+            return fast::sampleLevels(chain_, choice, u_[k], v_[k]);
+        }
+        const fast::Lanes fine = fast::mixFootprint(chain_.levels[choice.level], fine_, k);
+        if (!choice.blends) {
+            return fine;
+        }
+        const fast::Lanes coarse = fast::mixFootprint(chain_.levels[choice.level + 1], coarse_, k);
+        return fast::mixLevels(fine, coarse, choice.weight);
+    }
+
+private:
+    const fast::Chain& chain_;
+    const float* u_;
+    const float* v_;
+    fast::LevelChoice choice_[batch::kPixels];
+    bool shared_;
+    fast::Footprints fine_, coarse_;
+};
+
 template <TextureFilter kMipFilter, bool kDepthTest>
 void shadePixels(const TexturedSpanPlan& plan, const StageColour& stage, const TriangleGradients& g,
                  int y, int xBegin, int xEnd, const SpanRow& row) {
-    constexpr bool kNeedsLod = kMipFilter != TextureFilter::None;
     const bool depthWrite = kDepthTest && plan.depthWrite;
     float at[kAttributeCount];
     batch::spanStart(g, y, xBegin, at);
     for (int batchStart = xBegin; batchStart < xEnd; batchStart += batch::kPixels) {
-        float w[batch::kPixels], u[batch::kPixels], v[batch::kPixels], lod[batch::kPixels];
+        float w[batch::kPixels], u[batch::kPixels], v[batch::kPixels];
+        float lod[batch::kPixels] = {};  // 0: level 0, for the mip filter None
         batch::perspective(g, at, w, u, v);
-        if (kNeedsLod) {
+        if (kMipFilter != TextureFilter::None) {
             batch::levelsOfDetail(g, w, u, v, plan.texelsU, plan.texelsV, lod);
         }
         const int count = std::min(batch::kPixels, xEnd - batchStart);
+        const BatchSampler<kMipFilter> sampler(plan.chain, u, v, lod, count);
         for (int k = 0; k < count; ++k) {
             const int x = batchStart + k;
             const float depth =
@@ -86,8 +135,7 @@ void shadePixels(const TexturedSpanPlan& plan, const StageColour& stage, const T
             if (kDepthTest && !(depth <= row.depth[x])) {
                 continue;
             }
-            fast::Lanes colour =
-                fast::sample<kMipFilter>(plan.chain, u[k], v[k], kNeedsLod ? lod[k] : 0.0f);
+            fast::Lanes colour = sampler.colour(k);
             if (stage.modulates) {
                 colour = fast::modulate(colour, stage.factors);
             }

@@ -116,6 +116,50 @@ TEST(SoftFastSampler, TwoLevelBlendGivesTheGeneralSamplersBytes) {
     expectSameAsGeneralSampler<TextureFilter::Linear>(1, 8);
 }
 
+TEST(SoftFastSampler, FootprintsOfAGroupSampleAsEachPixelAlone) {
+    Numbers numbers;
+    const RandomChain random(256, 32, numbers);
+    fast::Chain chain;
+    ASSERT_TRUE(fast::prepareChain(random.chain, chain));
+    for (int round = 0; round < 4000; ++round) {
+        const fast::Level& level = chain.levels[round % (chain.lastLevel + 1)];
+        float u[fast::kGroup], v[fast::kGroup];
+        for (int k = 0; k < fast::kGroup; ++k) {
+            // Ordinary, negative, near the direct limit, and exactly on texel edges.
+            const bool onEdge = numbers.next() % 4 == 0;
+            u[k] = onEdge ? static_cast<float>(numbers.next() % 512) / 256.0f
+                          : numbers.between(-1023.0f, 1023.0f) / static_cast<float>(round % 7 + 1);
+            v[k] = onEdge ? static_cast<float>(numbers.next() % 64) / 32.0f - 1.0f
+                          : numbers.between(-3.0f, 3.0f);
+        }
+        ASSERT_TRUE(fast::directCoordinates(u, v, fast::kGroup));
+        fast::Footprints footprints;
+        fast::footprints(level, u, v, footprints);
+        for (int k = 0; k < fast::kGroup; ++k) {
+            ASSERT_EQ(fast::pack(fast::mixFootprint(level, footprints, k)),
+                      fast::pack(fast::bilinear(level, u[k], v[k])))
+                << "u " << u[k] << " v " << v[k] << " level width " << level.width;
+        }
+    }
+}
+
+TEST(SoftFastSampler, GroupsWithFarOrBrokenCoordinatesAreNotDirect) {
+    float u[fast::kGroup] = {0.5f, -2.0f, 1023.0f, 0.0f, 0.25f, 3.0f, -1023.0f, 7.0f};
+    float v[fast::kGroup] = {0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f};
+    EXPECT_TRUE(fast::directCoordinates(u, v, fast::kGroup));
+    v[5] = 1024.0f;
+    EXPECT_FALSE(fast::directCoordinates(u, v, fast::kGroup));
+    EXPECT_TRUE(fast::directCoordinates(u, v, 5));  // pixels past the span's end do not count
+    v[5] = 0.5f;
+    u[0] = std::numeric_limits<float>::quiet_NaN();
+    EXPECT_FALSE(fast::directCoordinates(u, v, 1));
+    u[0] = -std::numeric_limits<float>::infinity();
+    EXPECT_FALSE(fast::directCoordinates(u, v, fast::kGroup));
+    u[0] = 0.5f;
+    u[fast::kGroup - 1] = -5000.0f;  // the last pixel counts as much as the first
+    EXPECT_FALSE(fast::directCoordinates(u, v, fast::kGroup));
+}
+
 TEST(SoftFastSampler, ModulateRoundsAsStageZeroDoes) {
     PixelState s;
     s.colour = {texop::kModulate, texarg::kTexture, texarg::kDiffuse};
