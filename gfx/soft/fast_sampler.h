@@ -224,15 +224,16 @@ inline __m128i weightPairs(__m128i fixed) {
                         _mm_sub_epi32(_mm_set1_epi32(1 << detail::kWeightBits), weight));
 }
 
-// The footprints bilinear() would read for each of the group's coordinates, which must be
-// direct ones (see directCoordinates).
-inline void footprints(const Level& level, const float u[kGroup], const float v[kGroup],
+// The footprints bilinear() would read for the group's first `count` coordinates (and
+// perhaps a few more), which must be direct ones (see directCoordinates). The well's cubes
+// leave most groups short, so only the registers holding wanted pixels are worked out.
+inline void footprints(const Level& level, const float u[kGroup], const float v[kGroup], int count,
                        Footprints& out) {
     const __m128 width = _mm_set1_ps(level.widthF), height = _mm_set1_ps(level.heightF);
     const __m128i maskX = _mm_set1_epi32(level.maskX), maskY = _mm_set1_epi32(level.maskY);
     const __m128i one = _mm_set1_epi32(1);
     const __m128i rowShift = _mm_cvtsi32_si128(level.widthShift);
-    for (int k = 0; k < kGroup; k += 4) {
+    for (int k = 0; k < count; k += 4) {
         const __m128i fixedU = fixedPositions(_mm_loadu_ps(u + k), width);
         const __m128i fixedV = fixedPositions(_mm_loadu_ps(v + k), height);
         const __m128i x0 = _mm_srai_epi32(fixedU, detail::kWeightBits);

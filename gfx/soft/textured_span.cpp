@@ -83,9 +83,9 @@ public:
         }
         shared_ = shared_ && fast::directCoordinates(u, v, count);
         if (shared_) {
-            fast::footprints(chain.levels[choice_[0].level], u, v, fine_);
+            fast::footprints(chain.levels[choice_[0].level], u, v, count, fine_);
             if (choice_[0].blends) {
-                fast::footprints(chain.levels[choice_[0].level + 1], u, v, coarse_);
+                fast::footprints(chain.levels[choice_[0].level + 1], u, v, count, coarse_);
             }
         }
     }

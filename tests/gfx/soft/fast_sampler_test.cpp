@@ -134,7 +134,7 @@ TEST(SoftFastSampler, FootprintsOfAGroupSampleAsEachPixelAlone) {
         }
         ASSERT_TRUE(fast::directCoordinates(u, v, fast::kGroup));
         fast::Footprints footprints;
-        fast::footprints(level, u, v, footprints);
+        fast::footprints(level, u, v, fast::kGroup, footprints);
         for (int k = 0; k < fast::kGroup; ++k) {
             ASSERT_EQ(fast::pack(fast::mixFootprint(level, footprints, k)),
                       fast::pack(fast::bilinear(level, u[k], v[k])))
