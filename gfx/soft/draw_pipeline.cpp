@@ -101,6 +101,7 @@ void DrawPipeline::draw(const DrawSetup& setup, const VertexSource& vertices,
                              : (vertices.count >= 2 ? vertices.count - 2 : 0);
     }
     prepareVertices(setup, vertices);
+    planSpans(setup.pixel, spanPlan_);
     for (size_t t = 0; t < primitiveCount; ++t) {
         size_t corner[3] = {0, 0, 0};
         triangleCorners(kind, t, corner);
@@ -155,7 +156,7 @@ void DrawPipeline::rasterise(const DrawSetup& setup, const ScreenVertex& a, cons
         return;
     }
     traverseTriangle(triangle, [&](int y, int xBegin, int xEnd) {
-        shadeSpan(setup.pixel, triangle.gradients, y, xBegin, xEnd, target);
+        shadeSpan(spanPlan_, triangle.gradients, y, xBegin, xEnd, target);
     });
 }
 

@@ -61,6 +61,7 @@ private:
     VertexSource vertices_;
     bool pretransformed_ = false;
     PixelRect clip_;
+    SpanPlan spanPlan_;  // for the draw in progress
 };
 
 }  // namespace kolvane::soft

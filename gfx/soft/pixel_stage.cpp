@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstddef>
 
+#include "gfx/soft/span_batch.h"
+
 namespace kolvane::soft {
 
 namespace {
@@ -112,13 +114,6 @@ uint32_t toByte(float value) {
     return static_cast<uint32_t>(value * 255.0f + 0.5f);
 }
 
-float clampDepth(float z) {
-    if (!(z > 0.0f)) {
-        return 0.0f;
-    }
-    return z < 1.0f ? z : 1.0f;
-}
-
 }  // namespace
 
 uint32_t combineStage(const PixelState& state, uint32_t texel, uint32_t diffuse,
@@ -157,9 +152,6 @@ uint32_t blendColours(uint32_t source, uint32_t dest, uint32_t sourceFactor, uin
 }
 
 namespace {
-
-// The common ways stage 0 is set up, computed without the general argument machinery.
-enum class ChannelMode { General, Modulate, Texture, Diffuse };
 
 bool isTextureOrDiffuse(uint32_t argument, uint32_t wanted) {
     if (wanted == texarg::kTexture) {
@@ -225,27 +217,13 @@ namespace {
 // Everything about a span that stays the same from pixel to pixel.
 struct SpanContext {
     const PixelState& state;
+    const SpanPlan& plan;
     const TriangleGradients& g;
     uint32_t* colourRow;
     float* depthRow;
     bool depthTest, depthWrite;
-    const MipChain* texture;
-    bool readsTexture, needsLod;
-    float texelsU, texelsV;
-    ChannelMode colourMode, alphaMode;
-    bool general, addsSpecular;
+    bool addsSpecular;
 };
-
-// The colour channels of a pixel, perspective-divided and turned into bytes.
-inline uint32_t colourBytes(float a, float r, float g, float b, float w) {
-    return (toByte(a * w) << 24) | (toByte(r * w) << 16) | (toByte(g * w) << 8) | toByte(b * w);
-}
-
-// Shades the span; kVaryingDiffuse: the diffuse colour differs between corners; kSpecular:
-// the specular colour is needed per pixel.
-// Pixels shaded together: their perspective divides and levels of detail are computed as a
-// batch first, which lets the divisions overlap instead of waiting on each other.
-constexpr int kBatch = 8;
 
 // Shades the span; kVaryingDiffuse: the diffuse colour differs between corners; kSpecular:
 // the specular colour is needed per pixel.
@@ -253,47 +231,27 @@ template <bool kVaryingDiffuse, bool kSpecular>
 void shadePixels(const SpanContext& c, int y, int xBegin, int xEnd) {
     const TriangleGradients& g = c.g;
     const PixelState& state = c.state;
-    const float dxFromOrigin = static_cast<float>(xBegin) - g.originX;
-    const float dyFromOrigin = static_cast<float>(y) - g.originY;
+    const SpanPlan& plan = c.plan;
     float at[kAttributeCount];
-    for (int i = 0; i < kAttributeCount; ++i) {
-        at[i] = g.origin[i] + g.dx[i] * dxFromOrigin + g.dy[i] * dyFromOrigin;
-    }
-    const float dq = g.dx[kAttrRhw], dsu = g.dx[kAttrU], dsv = g.dx[kAttrV];
-    // Derivative terms of the level of detail that do not change along the span.
-    const float duxRhw = g.dx[kAttrRhw], duyRhw = g.dy[kAttrRhw];
-    const float dUdx = g.dx[kAttrU], dVdx = g.dx[kAttrV], dUdy = g.dy[kAttrU], dVdy = g.dy[kAttrV];
-
-    for (int batchStart = xBegin; batchStart < xEnd; batchStart += kBatch) {
-        float w[kBatch], u[kBatch], v[kBatch], lod[kBatch];
-        for (int k = 0; k < kBatch; ++k) {
-            const float step = static_cast<float>(k);
-            w[k] = 1.0f / (at[kAttrRhw] + dq * step);
-            u[k] = (at[kAttrU] + dsu * step) * w[k];
-            v[k] = (at[kAttrV] + dsv * step) * w[k];
+    batch::spanStart(g, y, xBegin, at);
+    for (int batchStart = xBegin; batchStart < xEnd; batchStart += batch::kPixels) {
+        float w[batch::kPixels], u[batch::kPixels], v[batch::kPixels], lod[batch::kPixels];
+        batch::perspective(g, at, w, u, v);
+        if (plan.needsLod) {
+            batch::levelsOfDetail(g, w, u, v, plan.texelsU, plan.texelsV, lod);
         }
-        if (c.needsLod) {
-            for (int k = 0; k < kBatch; ++k) {
-                const float dudx = (dUdx - u[k] * duxRhw) * w[k] * c.texelsU;
-                const float dvdx = (dVdx - v[k] * duxRhw) * w[k] * c.texelsV;
-                const float dudy = (dUdy - u[k] * duyRhw) * w[k] * c.texelsU;
-                const float dvdy = (dVdy - v[k] * duyRhw) * w[k] * c.texelsV;
-                const float alongX = dudx * dudx + dvdx * dvdx;
-                const float alongY = dudy * dudy + dvdy * dvdy;
-                lod[k] = 0.5f * approximateLog2(alongX > alongY ? alongX : alongY);
-            }
-        }
-        const int count = std::min(kBatch, xEnd - batchStart);
+        const int count = std::min(batch::kPixels, xEnd - batchStart);
         for (int k = 0; k < count; ++k) {
             const int x = batchStart + k;
             const float step = static_cast<float>(k);
-            const float depth = clampDepth(at[kAttrZ] + g.dx[kAttrZ] * step);
+            const float depth = batch::clampDepth(at[kAttrZ] + g.dx[kAttrZ] * step);
             if (c.depthTest && !comparePasses(state.depthFunction, depth, c.depthRow[x])) {
                 continue;
             }
-            const uint32_t texel = c.readsTexture ? sampleTexture(*c.texture, state.sampler, u[k],
-                                                                  v[k], c.needsLod ? lod[k] : 0.0f)
-                                                  : 0xFFFFFFFFu;
+            const uint32_t texel = plan.readsTexture
+                                       ? sampleTexture(*state.texture, state.sampler, u[k], v[k],
+                                                       plan.needsLod ? lod[k] : 0.0f)
+                                       : 0xFFFFFFFFu;
             auto channel = [&](int attribute) {
                 return (at[attribute] + g.dx[attribute] * step) * w[k];
             };
@@ -307,11 +265,11 @@ void shadePixels(const SpanContext& c, int y, int xBegin, int xEnd) {
                                                       toByte(channel(kAttrSpecularB))
                                                 : 0u;
             uint32_t result;
-            if (c.general) {
+            if (plan.general) {
                 result = combineStage(state, texel, diffuse, specular);
             } else {
-                result = (combineChannels(c.colourMode, texel, diffuse) & 0x00FFFFFFu) |
-                         (combineChannels(c.alphaMode, texel, diffuse) & 0xFF000000u);
+                result = (combineChannels(plan.colourMode, texel, diffuse) & 0x00FFFFFFu) |
+                         (combineChannels(plan.alphaMode, texel, diffuse) & 0xFF000000u);
             }
             if (kSpecular && c.addsSpecular) {
                 result = addSpecular(result, specular);
@@ -329,47 +287,47 @@ void shadePixels(const SpanContext& c, int y, int xBegin, int xEnd) {
                 c.depthRow[x] = depth;
             }
         }
-        const float batchStep = static_cast<float>(kBatch);
-        for (int i = 0; i < kAttributeCount; ++i) {
-            at[i] += g.dx[i] * batchStep;
-        }
+        batch::nextBatch(g, at);
     }
 }
 
 }  // namespace
 
-void shadeSpan(const PixelState& state, const TriangleGradients& g, int y, int xBegin, int xEnd,
-               RenderTarget& target) {
-    float* depthRow =
-        target.depth ? target.depth + static_cast<std::ptrdiff_t>(y) * target.width : nullptr;
+void planSpans(const PixelState& state, SpanPlan& plan) {
+    plan.state = &state;
     const MipChain* texture = state.texture;
     const bool textured = texture && texture->levelCount > 0;
     const bool stageOff = state.colour.operation == texop::kDisable;
-    const ChannelMode colourMode = stageOff ? ChannelMode::Diffuse : channelMode(state.colour);
-    const ChannelMode alphaMode = stageOff || state.alpha.operation == texop::kDisable
-                                      ? ChannelMode::Diffuse
-                                      : channelMode(state.alpha);
-    const bool general = colourMode == ChannelMode::General || alphaMode == ChannelMode::General;
+    plan.colourMode = stageOff ? ChannelMode::Diffuse : channelMode(state.colour);
+    plan.alphaMode = stageOff || state.alpha.operation == texop::kDisable
+                         ? ChannelMode::Diffuse
+                         : channelMode(state.alpha);
+    plan.general =
+        plan.colourMode == ChannelMode::General || plan.alphaMode == ChannelMode::General;
+    plan.readsTexture = textured && (plan.general || plan.colourMode != ChannelMode::Diffuse ||
+                                     plan.alphaMode != ChannelMode::Diffuse);
+    plan.needsLod = textured && (state.sampler.mipFilter != TextureFilter::None ||
+                                 state.sampler.minFilter != state.sampler.magFilter);
+    plan.texelsU = textured ? static_cast<float>(texture->levels[0].width) : 0.0f;
+    plan.texelsV = textured ? static_cast<float>(texture->levels[0].height) : 0.0f;
+    planTexturedSpans(state, plan.colourMode, plan.alphaMode, plan.textured);
+}
+
+void shadeSpan(const SpanPlan& plan, const TriangleGradients& g, int y, int xBegin, int xEnd,
+               RenderTarget& target) {
+    const std::ptrdiff_t rowStart = static_cast<std::ptrdiff_t>(y) * target.width;
+    const SpanRow row{target.colour + rowStart, target.depth ? target.depth + rowStart : nullptr};
+    if (shadeTexturedSpan(plan.textured, g, y, xBegin, xEnd, row)) {
+        return;
+    }
+    const PixelState& state = *plan.state;
     const bool addsSpecular = state.specularAdd && g.hasSpecular;
-    const SpanContext context{state,
-                              g,
-                              target.colour + static_cast<std::ptrdiff_t>(y) * target.width,
-                              depthRow,
-                              state.depthTest && depthRow != nullptr,
-                              state.depthTest && depthRow != nullptr && state.depthWrite,
-                              texture,
-                              textured && (general || colourMode != ChannelMode::Diffuse ||
-                                           alphaMode != ChannelMode::Diffuse),
-                              textured && (state.sampler.mipFilter != TextureFilter::None ||
-                                           state.sampler.minFilter != state.sampler.magFilter),
-                              textured ? static_cast<float>(texture->levels[0].width) : 0.0f,
-                              textured ? static_cast<float>(texture->levels[0].height) : 0.0f,
-                              colourMode,
-                              alphaMode,
-                              general,
-                              addsSpecular};
+    const bool depthTest = state.depthTest && row.depth != nullptr;
+    const SpanContext context{
+        state,       plan, g, row.colour, row.depth, depthTest, depthTest && state.depthWrite,
+        addsSpecular};
     const bool varyingDiffuse = !g.constantDiffuse;
-    const bool specular = addsSpecular || general;
+    const bool specular = addsSpecular || plan.general;
     if (varyingDiffuse) {
         specular ? shadePixels<true, true>(context, y, xBegin, xEnd)
                  : shadePixels<true, false>(context, y, xBegin, xEnd);
@@ -377,6 +335,13 @@ void shadeSpan(const PixelState& state, const TriangleGradients& g, int y, int x
         specular ? shadePixels<false, true>(context, y, xBegin, xEnd)
                  : shadePixels<false, false>(context, y, xBegin, xEnd);
     }
+}
+
+void shadeSpan(const PixelState& state, const TriangleGradients& g, int y, int xBegin, int xEnd,
+               RenderTarget& target) {
+    SpanPlan plan;
+    planSpans(state, plan);
+    shadeSpan(plan, g, y, xBegin, xEnd, target);
 }
 
 }  // namespace kolvane::soft

@@ -8,6 +8,7 @@
 
 #include "gfx/soft/rasteriser.h"
 #include "gfx/soft/sampler.h"
+#include "gfx/soft/textured_span.h"
 
 namespace kolvane::soft {
 
@@ -61,7 +62,23 @@ struct RenderTarget {
     float* depth = nullptr;  // may be null: no depth buffer
 };
 
+// What a draw's pixel state means for every span of the draw, worked out once per draw. It
+// refers to the state, which must outlive it unchanged.
+struct SpanPlan {
+    const PixelState* state = nullptr;
+    ChannelMode colourMode = ChannelMode::General, alphaMode = ChannelMode::General;
+    bool general = true;  // stage 0 needs the general argument machinery
+    bool readsTexture = false, needsLod = false;
+    float texelsU = 0, texelsV = 0;  // size of level 0, for the level of detail
+    TexturedSpanPlan textured;       // the fast path, where the state allows it
+};
+
+void planSpans(const PixelState& state, SpanPlan& plan);
+
 // Shades pixels [xBegin, xEnd) of row y of a triangle with the given gradients.
+void shadeSpan(const SpanPlan& plan, const TriangleGradients& gradients, int y, int xBegin,
+               int xEnd, RenderTarget& target);
+// The same for a single span, planning it first.
 void shadeSpan(const PixelState& state, const TriangleGradients& gradients, int y, int xBegin,
                int xEnd, RenderTarget& target);
 
