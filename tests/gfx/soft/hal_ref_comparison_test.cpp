@@ -27,6 +27,7 @@
 #include "gfx/image.h"
 #include "gfx/math.h"
 #include "gfx/soft/soft_device.h"
+#include "tests/gfx/offscreen_parameters.h"
 
 namespace {
 
@@ -34,26 +35,12 @@ constexpr UINT kWidth = 160, kHeight = 120;
 constexpr int kChannelTolerance = 16;
 constexpr double kAllowedShare = 0.01;
 
-D3DPRESENT_PARAMETERS testParameters() {
-    D3DPRESENT_PARAMETERS params{};
-    params.BackBufferWidth = kWidth;
-    params.BackBufferHeight = kHeight;
-    params.BackBufferFormat = D3DFMT_X8R8G8B8;
-    params.BackBufferCount = 1;
-    params.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    params.Windowed = TRUE;
-    params.EnableAutoDepthStencil = TRUE;
-    params.AutoDepthStencilFormat = D3DFMT_D16;
-    params.FullScreen_PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-    return params;
-}
-
 IDirect3DDevice8* createHal() {
     IDirect3D8* direct3D = Direct3DCreate8(D3D_SDK_VERSION);
     if (direct3D == nullptr) {
         return nullptr;
     }
-    D3DPRESENT_PARAMETERS params = testParameters();
+    D3DPRESENT_PARAMETERS params = offscreenTestParameters(kWidth, kHeight);
     IDirect3DDevice8* device = nullptr;
     direct3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
                            D3DCREATE_HARDWARE_VERTEXPROCESSING, &params, &device);
@@ -62,7 +49,7 @@ IDirect3DDevice8* createHal() {
 }
 
 IDirect3DDevice8* createRef() {
-    D3DPRESENT_PARAMETERS params = testParameters();
+    D3DPRESENT_PARAMETERS params = offscreenTestParameters(kWidth, kHeight);
     IDirect3DDevice8* device = nullptr;
     kolvane::soft::createSoftwareDevice(nullptr, &params, &device);
     return device;
