@@ -302,6 +302,16 @@ fresh_piece() {
 turned=0
 for side in Left Right Left Right; do
     fresh_piece $side || continue
+    # A piece still partly above the looked-at part of the well measures short: let it fall
+    # fully into view first.
+    for _ in 1 2 3; do
+        [ "$PT" -gt $((well_top_clear[1] + 2)) ] && break
+        key Return
+        sleep 0.3
+        key p
+        sleep 0.6
+        falling_piece new_piece_paused
+    done
     if [ $((PW - PH)) -lt 12 ] && [ $((PH - PW)) -lt 12 ]; then
         continue  # a square piece looks the same turned
     fi
@@ -312,6 +322,7 @@ for side in Left Right Left Right; do
     key p
     sleep 0.6
     falling_piece turned || continue
+    [ "$PT" -gt $((well_top_clear[1] + 2)) ] || continue  # turned partly out of view
     if [ $((PW - height_before)) -le 12 ] && [ $((height_before - PW)) -le 12 ] &&
         [ $((PH - width_before)) -le 12 ] && [ $((width_before - PH)) -le 12 ]; then
         turned=1
@@ -370,12 +381,13 @@ check "Enter resumes: the game moves on" \
 
 # ---- Played to the end: drop piece after piece until no new piece fits.
 
-# game_over_shown FILE: the red lettering reaches out on both sides of the well.
+# game_over_shown FILE: the red lettering reaches out beside the well. It sways about the
+# upright axis, so at times it reaches far out on one side and hardly at all on the other.
 game_over_shown() {
     find_kind "$1" red "${left_of_well[@]}"
     local red_left=$COUNT
     find_kind "$1" red "${right_of_well[@]}"
-    [ "$red_left" -gt 300 ] && [ "$COUNT" -gt 150 ]
+    [ $((red_left + COUNT)) -gt 450 ]
 }
 game_over=0
 for _ in $(seq 60); do
