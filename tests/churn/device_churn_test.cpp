@@ -6,6 +6,7 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <vector>
@@ -143,7 +144,16 @@ TEST_F(DeviceChurn, ResizesFullScreenTripsAndDeviceChangesKeepTheGameDrawingInBo
     }
     std::printf("\n");
 #ifndef KOLVANE_UNDER_ASAN
-    EXPECT_LE(residentAfterRound.back(), residentAfterRound[1] * 1.05);
+    // The last three rounds that end on the same device as round 2 each hold about what it
+    // held. Their median is compared, as one round alone can measure a few MiB more (memory
+    // freed by the process is not always given back to the system at once); a leak raises
+    // all three.
+    std::vector<double> lastRounds;
+    for (std::size_t i = residentAfterRound.size() - 1; lastRounds.size() < 3; i -= 2) {
+        lastRounds.push_back(residentAfterRound[i]);
+    }
+    std::sort(lastRounds.begin(), lastRounds.end());
+    EXPECT_LE(lastRounds[1], residentAfterRound[1] * 1.05);
 #endif
     sendMessage(game.mainWindow, WM_CLOSE, 0, 0);
     EXPECT_EQ(game.device, nullptr);
