@@ -13,7 +13,7 @@
 #include "gfx/device.h"
 #include "gfx/gl/gl_program.h"
 #include "gfx/image.h"
-#include "tests/gfx/offscreen_parameters.h"
+#include "tests/gfx/offscreen_device.h"
 
 namespace {
 
@@ -90,19 +90,6 @@ TEST(FixedFunctionChoices, SetUpsThatDrawDifferentlyKeepTheirOwnPrograms) {
     }
 }
 
-IDirect3DDevice8* createOpenGl(UINT width, UINT height) {
-    IDirect3D8* direct3D = Direct3DCreate8(D3D_SDK_VERSION);
-    if (direct3D == nullptr) {
-        return nullptr;
-    }
-    D3DPRESENT_PARAMETERS params = offscreenTestParameters(width, height);
-    IDirect3DDevice8* device = nullptr;
-    direct3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
-                           D3DCREATE_HARDWARE_VERTEXPROCESSING, &params, &device);
-    direct3D->Release();
-    return device;
-}
-
 struct ScreenVertex {
     float x, y, z, rhw;
     D3DCOLOR diffuse;
@@ -140,7 +127,7 @@ struct StageSetUp {
 };
 
 TEST(OpenGlPrograms, MoreSetUpsThanKeptProgramsEachDrawRight) {
-    IDirect3DDevice8* device = createOpenGl(16, 16);
+    IDirect3DDevice8* device = createOffscreenHal(16, 16);
     if (device == nullptr) {
         GTEST_SKIP() << "no OpenGL device here";
     }

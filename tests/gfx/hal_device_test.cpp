@@ -9,21 +9,8 @@
 
 namespace {
 
-IDirect3DDevice8* createOpenGlForTest(UINT width, UINT height) {
-    IDirect3D8* direct3D = Direct3DCreate8(D3D_SDK_VERSION);
-    if (direct3D == nullptr) {
-        return nullptr;
-    }
-    D3DPRESENT_PARAMETERS params = offscreenTestParameters(width, height);
-    IDirect3DDevice8* device = nullptr;
-    direct3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
-                           D3DCREATE_HARDWARE_VERTEXPROCESSING, &params, &device);
-    direct3D->Release();
-    return device;
-}
-
 INSTANTIATE_TEST_SUITE_P(HAL, DeviceConformance,
-                         testing::Values(DeviceFactory{"HAL", &createOpenGlForTest}),
+                         testing::Values(DeviceFactory{"HAL", &createOffscreenHal}),
                          deviceFactoryName);
 
 class WindowedOpenGlDevice : public testing::Test {

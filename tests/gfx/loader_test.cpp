@@ -13,6 +13,7 @@
 
 #include "gfx/d3dx.h"
 #include "gfx/resource.h"
+#include "tests/gfx/offscreen_device.h"
 
 namespace {
 
@@ -134,7 +135,7 @@ BitmapSpec trueColour(int bits, bool topDown = false) {
 BitmapSpec runLength8() {
     BitmapSpec bitmap{4, 2, 8, 1, fourColours, {}, {}};
     bitmap.pixels = {1, 0, 1, 1, 1, 2, 1, 3, 0, 0,  // bottom row, end of line
-                   2, 3, 2, 1, 0, 0, 0, 1};       // top row: two runs, end of bitmap
+                     2, 3, 2, 1, 0, 0, 0, 1};       // top row: two runs, end of bitmap
     // The top row as runs gives 3, 3, 1, 1; adjust what is expected below.
     return bitmap;
 }
@@ -142,7 +143,7 @@ BitmapSpec runLength8() {
 class Loaders : public testing::Test {
 protected:
     void SetUp() override {
-        device = createOpenGlDeviceForLoaders();
+        device = createOffscreenHal(64, 64);
         ASSERT_NE(device, nullptr);
         directory = std::filesystem::temp_directory_path() /
                     ("kolvane_loaders_" + std::to_string(::getpid()));
@@ -153,25 +154,6 @@ protected:
             EXPECT_EQ(device->Release(), 0u);
         }
         std::filesystem::remove_all(directory);
-    }
-
-    static IDirect3DDevice8* createOpenGlDeviceForLoaders() {
-        IDirect3D8* direct3D = Direct3DCreate8(D3D_SDK_VERSION);
-        if (direct3D == nullptr) {
-            return nullptr;
-        }
-        D3DPRESENT_PARAMETERS params{};
-        params.BackBufferWidth = 64;
-        params.BackBufferHeight = 64;
-        params.BackBufferFormat = D3DFMT_X8R8G8B8;
-        params.Windowed = TRUE;
-        params.EnableAutoDepthStencil = TRUE;
-        params.AutoDepthStencilFormat = D3DFMT_D16;
-        IDirect3DDevice8* created = nullptr;
-        direct3D->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING,
-                               &params, &created);
-        direct3D->Release();
-        return created;
     }
 
     std::string path(const std::string& name) const { return (directory / name).string(); }

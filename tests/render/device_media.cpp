@@ -8,7 +8,7 @@
 #include "gfx/device.h"
 #include "gfx/math.h"
 #include "gfx/soft/soft_device.h"
-#include "tests/gfx/offscreen_parameters.h"
+#include "tests/gfx/offscreen_device.h"
 
 namespace {
 
@@ -196,19 +196,11 @@ D3DCOLORVALUE deviceCellColour(int k) {
 }
 
 IDirect3DDevice8* createOffscreenDevice(D3DDEVTYPE type, UINT width, UINT height) {
-    IDirect3D8* direct3D = Direct3DCreate8(D3D_SDK_VERSION);
-    if (direct3D == nullptr) {
-        return nullptr;
+    if (type != D3DDEVTYPE_REF) {
+        return createOffscreenHal(width, height);
     }
     D3DPRESENT_PARAMETERS params = offscreenTestParameters(width, height);
     IDirect3DDevice8* device = nullptr;
-    if (type == D3DDEVTYPE_REF) {
-        direct3D->Release();
-        kolvane::soft::createSoftwareDevice(nullptr, &params, &device);
-        return device;
-    }
-    direct3D->CreateDevice(D3DADAPTER_DEFAULT, type, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING,
-                           &params, &device);
-    direct3D->Release();
+    kolvane::soft::createSoftwareDevice(nullptr, &params, &device);
     return device;
 }

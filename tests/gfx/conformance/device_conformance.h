@@ -13,7 +13,7 @@
 #include <string>
 
 #include "gfx/device.h"
-#include "tests/gfx/offscreen_parameters.h"
+#include "tests/gfx/offscreen_device.h"
 
 struct DeviceFactory {
     const char* name;

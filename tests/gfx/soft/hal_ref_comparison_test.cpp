@@ -27,26 +27,13 @@
 #include "gfx/image.h"
 #include "gfx/math.h"
 #include "gfx/soft/soft_device.h"
-#include "tests/gfx/offscreen_parameters.h"
+#include "tests/gfx/offscreen_device.h"
 
 namespace {
 
 constexpr UINT kWidth = 160, kHeight = 120;
 constexpr int kChannelTolerance = 16;
 constexpr double kAllowedShare = 0.01;
-
-IDirect3DDevice8* createHal() {
-    IDirect3D8* direct3D = Direct3DCreate8(D3D_SDK_VERSION);
-    if (direct3D == nullptr) {
-        return nullptr;
-    }
-    D3DPRESENT_PARAMETERS params = offscreenTestParameters(kWidth, kHeight);
-    IDirect3DDevice8* device = nullptr;
-    direct3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
-                           D3DCREATE_HARDWARE_VERTEXPROCESSING, &params, &device);
-    direct3D->Release();
-    return device;
-}
 
 IDirect3DDevice8* createRef() {
     D3DPRESENT_PARAMETERS params = offscreenTestParameters(kWidth, kHeight);
@@ -385,7 +372,7 @@ class HalAgainstRef : public testing::Test {
 protected:
     void SetUp() override {
         setPresentWait(false);
-        hal = createHal();
+        hal = createOffscreenHal(kWidth, kHeight);
         if (hal == nullptr) {
             GTEST_SKIP() << "no OpenGL device on this machine";
         }
