@@ -2,6 +2,61 @@
 
 #include <algorithm>
 
+namespace {
+
+WindowChrome installedChrome{};
+
+int chromeBandHeight(SDL_Window* window) {
+    return window != nullptr && installedChrome.bandHeight != nullptr
+               ? std::max(installedChrome.bandHeight(window), 0)
+               : 0;
+}
+
+}  // namespace
+
+void installWindowChrome(const WindowChrome& chrome) {
+    installedChrome = chrome;
+}
+
+void frameAreaSize(SDL_Window* window, int* width, int* height) {
+    int fullWidth = 1, fullHeight = 1;
+    if ((SDL_GetWindowFlags(window) & SDL_WINDOW_OPENGL) != 0) {
+        SDL_GL_GetDrawableSize(window, &fullWidth, &fullHeight);
+    } else {
+        SDL_GetWindowSize(window, &fullWidth, &fullHeight);
+    }
+    *width = std::max(fullWidth, 1);
+    *height = std::max(fullHeight - chromeBandHeight(window), 1);
+}
+
+void showOpenGlFrame(SDL_Window* window) {
+    if (installedChrome.drawOverOpenGlFrame != nullptr) {
+        installedChrome.drawOverOpenGlFrame(window);
+    }
+    SDL_GL_SwapWindow(window);
+}
+
+int copyFrameBelowChrome(SDL_Renderer* renderer, SDL_Texture* frame) {
+    const int band = chromeBandHeight(SDL_RenderGetWindow(renderer));
+    int width = 0, height = 0;
+    if (band == 0 || SDL_GetRendererOutputSize(renderer, &width, &height) != 0) {
+        return SDL_RenderCopy(renderer, frame, nullptr, nullptr);
+    }
+    const SDL_Rect below{0, band, width, std::max(height - band, 1)};
+    return SDL_RenderCopy(renderer, frame, nullptr, &below);
+}
+
+bool showRendererFrame(SDL_Renderer* renderer, SDL_Texture* frame) {
+    if (copyFrameBelowChrome(renderer, frame) != 0) {
+        return false;
+    }
+    if (installedChrome.drawOverRendererFrame != nullptr) {
+        installedChrome.drawOverRendererFrame(SDL_RenderGetWindow(renderer), renderer);
+    }
+    SDL_RenderPresent(renderer);
+    return true;
+}
+
 D3DFORMAT formatOfSdlPixelFormat(Uint32 pixelFormat) {
     switch (pixelFormat) {
         case SDL_PIXELFORMAT_RGB888:
@@ -72,10 +127,7 @@ void backBufferSize(SDL_Window* window, const D3DPRESENT_PARAMETERS& params, UIN
                     UINT* height) {
     int drawableWidth = 1, drawableHeight = 1;
     if (window != nullptr && (params.BackBufferWidth == 0 || params.BackBufferHeight == 0)) {
-        SDL_GL_GetDrawableSize(window, &drawableWidth, &drawableHeight);
-        if ((SDL_GetWindowFlags(window) & SDL_WINDOW_OPENGL) == 0) {
-            SDL_GetWindowSize(window, &drawableWidth, &drawableHeight);
-        }
+        frameAreaSize(window, &drawableWidth, &drawableHeight);
     }
     *width = params.BackBufferWidth != 0 ? params.BackBufferWidth
                                          : static_cast<UINT>(std::max(1, drawableWidth));

@@ -25,8 +25,32 @@ Uint32 sdlPixelFormatOf(D3DFORMAT format);
 // format as display mode, or back into a window. D3DERR_NOTAVAILABLE when the display refuses.
 HRESULT applyPresentationMode(SDL_Window* window, const D3DPRESENT_PARAMETERS& params);
 
+// What the window system adds to a window a device shows its frames in: a band along the top
+// that the frames leave free (the menu bar), and its own drawing over each frame, put on just
+// before the frame is shown. The platform layer installs it for its windows; where none is
+// installed, or the window is not one of its own, a frame has the whole window.
+struct WindowChrome {
+    // The band's height in pixels (0 for none).
+    int (*bandHeight)(SDL_Window* window);
+    // Draws over the frame in window's OpenGL drawable (its context current) before the swap.
+    void (*drawOverOpenGlFrame)(SDL_Window* window);
+    // Draws over the frame in renderer, an SDL renderer of window, before it presents.
+    void (*drawOverRendererFrame)(SDL_Window* window, SDL_Renderer* renderer);
+};
+void installWindowChrome(const WindowChrome& chrome);
+
+// The size of the part of window a frame fills: the OpenGL drawable (the window's size for one
+// without OpenGL) below the chrome's band, at least 1 x 1.
+void frameAreaSize(SDL_Window* window, int* width, int* height);
+// Shows the frame drawn into window's OpenGL drawable, with the chrome over it.
+void showOpenGlFrame(SDL_Window* window);
+// Copies frame to the part of renderer's output below the chrome's band (0, or SDL's error).
+int copyFrameBelowChrome(SDL_Renderer* renderer, SDL_Texture* frame);
+// Copies frame there and shows it, with the chrome over it. False when SDL cannot copy.
+bool showRendererFrame(SDL_Renderer* renderer, SDL_Texture* frame);
+
 // The back-buffer size for params on window: the given size, or where it is 0 in a window the
-// window's drawable size (at least 1 x 1).
+// size of the window's frame area.
 void backBufferSize(SDL_Window* window, const D3DPRESENT_PARAMETERS& params, UINT* width,
                     UINT* height);
 

@@ -460,7 +460,7 @@ void drawOverlayBeforeSwap(WindowRecord& record) {
     state.frameWaiting = false;
     int width = 0;
     int height = 0;
-    fullDrawableSize(record.sdl, &width, &height);
+    SDL_GL_GetDrawableSize(record.sdl, &width, &height);
     renderOverlay(ImGui::GetDrawData(), width, height);
 }
 

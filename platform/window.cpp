@@ -186,6 +186,28 @@ void holdGlLibrary() {
     (void)held;
 }
 
+// What our windows add to the frames a device shows in them: the menu bar above the frame, and
+// the menu bar, any open menu and the modal dialog drawn over it.
+int menuBarBand(SDL_Window* window) {
+    const WindowRecord* record = findWindowRecordOfSdl(window);
+    return record != nullptr ? menuBarHeightOf(*record) : 0;
+}
+
+void drawOverlayOverOpenGlFrame(SDL_Window* window) {
+    if (WindowRecord* record = findWindowRecordOfSdl(window)) {
+        drawOverlayBeforeSwap(*record);
+    }
+}
+
+void drawOverlayOverRendererFrame(SDL_Window* window, SDL_Renderer* renderer) {
+    if (WindowRecord* record = findWindowRecordOfSdl(window)) {
+        drawOverlayOnRenderer(*record, renderer);
+    }
+}
+
+constexpr WindowChrome menuBarChrome{menuBarBand, drawOverlayOverOpenGlFrame,
+                                     drawOverlayOverRendererFrame};
+
 }  // namespace
 
 WindowRecord* findWindowRecord(WindowHandle window) {
@@ -226,6 +248,7 @@ WindowHandle createWindow(const WindowDescription& description) {
         return nullptr;
     }
     holdGlLibrary();
+    installWindowChrome(menuBarChrome);
     auto record = std::make_unique<WindowRecord>();
     record->style = description.style;
     record->hasMenuBar = description.withMenuBar;

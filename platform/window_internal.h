@@ -19,8 +19,6 @@ constexpr MessageResult kHitTestMenu = 5;
 
 WindowRecord* findWindowRecord(WindowHandle window);
 WindowRecord* findWindowRecordOfSdl(SDL_Window* window);
-// The size of the window's whole OpenGL drawable, menu bar included (present_hooks.cpp).
-void fullDrawableSize(SDL_Window* window, int* width, int* height);
 // Draws the overlay's latest frame over the window's drawable, just before a swap.
 void drawOverlayBeforeSwap(WindowRecord& record);
 // The same through an SDL renderer of the window, just before it presents.

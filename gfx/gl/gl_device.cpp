@@ -657,12 +657,12 @@ HRESULT GlDevice::Present(const RECT*, const RECT*, WindowHandle, const void*) {
     framePresented_ = true;
     if (!context_->ownWindow) {
         int drawableWidth = 0, drawableHeight = 0;
-        SDL_GL_GetDrawableSize(context_->window, &drawableWidth, &drawableHeight);
+        frameAreaSize(context_->window, &drawableWidth, &drawableHeight);
         glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
         glBlitFramebuffer(0, 0, w, h, 0, drawableHeight, drawableWidth, 0, GL_COLOR_BUFFER_BIT,
                           drawableWidth == w && drawableHeight == h ? GL_NEAREST : GL_LINEAR);
         updateSwapInterval();
-        SDL_GL_SwapWindow(context_->window);
+        showOpenGlFrame(context_->window);
     }
     glBindFramebuffer(GL_FRAMEBUFFER, backFramebuffer_);
     return D3D_OK;

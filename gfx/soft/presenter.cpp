@@ -1,5 +1,7 @@
 #include "gfx/soft/presenter.h"
 
+#include "gfx/window.h"
+
 namespace kolvane::soft {
 
 WindowPresenter::~WindowPresenter() {
@@ -72,12 +74,8 @@ bool WindowPresenter::presentThroughTexture(const std::uint32_t* pixels, int wid
         textureWidth_ = width;
         textureHeight_ = height;
     }
-    if (SDL_UpdateTexture(texture_, nullptr, pixels, width * 4) != 0 ||
-        SDL_RenderCopy(renderer_, texture_, nullptr, nullptr) != 0) {
-        return false;
-    }
-    SDL_RenderPresent(renderer_);
-    return true;
+    return SDL_UpdateTexture(texture_, nullptr, pixels, width * 4) == 0 &&
+           showRendererFrame(renderer_, texture_);
 }
 
 }  // namespace kolvane::soft

@@ -16,7 +16,8 @@ public:
     WindowPresenter& operator=(const WindowPresenter&) = delete;
     ~WindowPresenter();
 
-    // Shows width x height pixels (0xAARRGGBB, rows top to bottom) scaled to the window.
+    // Shows width x height pixels (0xAARRGGBB, rows top to bottom) scaled to the window's frame
+    // area (below its menu bar, if any).
     // waitForBlank asks for the vertical-blank wait where the route supports it.
     bool present(const std::uint32_t* pixels, int width, int height, bool waitForBlank);
     // Forgets the textures and renderer (the window changed size or mode).

@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "gfx/window.h"
 #include "platform/dialog.h"
 
 namespace {
@@ -118,9 +119,9 @@ TEST_F(WindowTest, TheClientAreaLiesBelowTheMenuBar) {
     EXPECT_TRUE(menuBarShown(window));
     int drawableWidth = 0;
     int drawableHeight = 0;
-    SDL_GL_GetDrawableSize(reinterpret_cast<SDL_Window*>(window), &drawableWidth, &drawableHeight);
+    frameAreaSize(reinterpret_cast<SDL_Window*>(window), &drawableWidth, &drawableHeight);
     EXPECT_EQ(drawableWidth, 320);
-    EXPECT_EQ(drawableHeight, 200);  // the device's drawable is the client area
+    EXPECT_EQ(drawableHeight, 200);  // the device's frames fill the client area
 }
 
 TEST_F(WindowTest, APopupStyleHidesTheMenuBarAndKeepsTheClientSize) {

@@ -1,4 +1,4 @@
-// The device's picture and the menu bar share the window: what a device shows lands in the
+// The device's frames and the menu bar share the window: what a device shows lands in the
 // client area, and the menu bar is drawn above it, through OpenGL and through an SDL renderer.
 #include <SDL.h>
 #include <epoxy/gl.h>
@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "gfx/window.h"
 #include "platform/window.h"
 #include "platform/window_internal.h"
 
@@ -20,11 +21,11 @@ MessageResult quietProcedure(WindowHandle window, std::uint32_t message, Message
     return defaultWindowProcedure(window, message, wParam, lParam);
 }
 
-class PresentHooksTest : public ::testing::Test {
+class WindowChromeTest : public ::testing::Test {
 protected:
     void SetUp() override {
         WindowDescription description;
-        description.title = "Present test";
+        description.title = "Chrome test";
         description.style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
         description.clientWidth = kWidth;
         description.clientHeight = kHeight;
@@ -43,7 +44,7 @@ protected:
     WindowRecord* record = nullptr;
 };
 
-TEST_F(PresentHooksTest, ThroughAnSdlRendererThePictureFillsTheClientAreaBelowTheBar) {
+TEST_F(WindowChromeTest, ThroughAnSdlRendererThePictureFillsTheClientAreaBelowTheBar) {
     SDL_Renderer* renderer = SDL_CreateRenderer(sdl, -1, 0);
     ASSERT_NE(renderer, nullptr) << SDL_GetError();
     int outputWidth = 0;
@@ -59,7 +60,7 @@ TEST_F(PresentHooksTest, ThroughAnSdlRendererThePictureFillsTheClientAreaBelowTh
     SDL_UpdateTexture(picture, nullptr, red.data(), kWidth * 4);
     SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
     SDL_RenderClear(renderer);
-    ASSERT_EQ(SDL_RenderCopy(renderer, picture, nullptr, nullptr), 0);
+    ASSERT_EQ(copyFrameBelowChrome(renderer, picture), 0);
     drawMenuBar(window);
     drawOverlayOnRenderer(*record, renderer);
 
@@ -76,12 +77,13 @@ TEST_F(PresentHooksTest, ThroughAnSdlRendererThePictureFillsTheClientAreaBelowTh
     SDL_DestroyRenderer(renderer);
 }
 
-TEST_F(PresentHooksTest, ThroughOpenGlTheBarIsDrawnAboveTheDevicesDrawable) {
+TEST_F(WindowChromeTest, ThroughOpenGlTheBarIsDrawnAboveTheDevicesDrawable) {
     SDL_GLContext context = SDL_GL_CreateContext(sdl);
     ASSERT_NE(context, nullptr) << SDL_GetError();
     int width = 0;
     int height = 0;
-    SDL_GL_GetDrawableSize(sdl, &width, &height);
+    frameAreaSize(sdl, &width, &height);
+    EXPECT_EQ(width, kWidth);
     EXPECT_EQ(height, kHeight);  // what a device sees
     glClearColor(0.0f, 0.0f, 1.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
@@ -110,6 +112,18 @@ TEST_F(PresentHooksTest, ThroughOpenGlTheBarIsDrawnAboveTheDevicesDrawable) {
     EXPECT_FALSE(glIsEnabled(GL_SCISSOR_TEST));  // the overlay put back what it changed
     windowGraphicsChanged(window);
     SDL_GL_DeleteContext(context);
+}
+
+TEST_F(WindowChromeTest, AWindowOfSomeoneElseLeavesTheFrameTheWholeDrawable) {
+    SDL_Window* plain =
+        SDL_CreateWindow("Plain", 0, 0, kWidth, kHeight, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    ASSERT_NE(plain, nullptr) << SDL_GetError();
+    int width = 0;
+    int height = 0;
+    frameAreaSize(plain, &width, &height);
+    EXPECT_EQ(width, kWidth);
+    EXPECT_EQ(height, kHeight);
+    SDL_DestroyWindow(plain);
 }
 
 }  // namespace
