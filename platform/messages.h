@@ -106,6 +106,7 @@ constexpr std::uint32_t VK_SUBTRACT = 0x6D;
 constexpr std::uint32_t VK_DECIMAL = 0x6E;
 constexpr std::uint32_t VK_DIVIDE = 0x6F;
 constexpr std::uint32_t VK_F1 = 0x70;
+constexpr std::uint32_t VK_F2 = 0x71;
 constexpr std::uint32_t VK_F12 = 0x7B;
 constexpr std::uint32_t VK_NUMLOCK = 0x90;
 constexpr std::uint32_t VK_SCROLL = 0x91;

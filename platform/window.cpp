@@ -443,11 +443,19 @@ bool getMessage(WindowMessage& message) {
 }
 
 bool translateAccelerator(WindowHandle window, const WindowMessage& message) {
-    if (message.message != WM_SYSKEYDOWN || message.wParam != VK_RETURN ||
-        (message.lParam & kKeyWasDownBit) != 0 || !isWindow(window)) {
+    if ((message.lParam & kKeyWasDownBit) != 0 || !isWindow(window)) {
         return false;
     }
-    sendMessage(window, WM_COMMAND, acceleratorCommand(kCommandToggleFullscreen), 0);
+    std::uint32_t command = 0;
+    if (message.message == WM_SYSKEYDOWN && message.wParam == VK_RETURN) {
+        command = kCommandToggleFullscreen;
+    } else if (message.message == WM_KEYDOWN && message.wParam == VK_F2) {
+        // The device error messages tell the player to press F2 for the devices and modes.
+        command = kCommandChangeVideoMode;
+    } else {
+        return false;
+    }
+    sendMessage(window, WM_COMMAND, acceleratorCommand(command), 0);
     return true;
 }
 

@@ -92,7 +92,8 @@ void postQuitMessage(int exitCode);
 bool peekMessage(WindowMessage& message, bool remove);
 // Waits (sleeping) until a message arrives and takes it. False when it is the quit message.
 bool getMessage(WindowMessage& message);
-// Turns Alt+Enter into command 40003 sent to window; true if message was that accelerator.
+// The program's accelerators: Alt+Enter sends window command 40003 (full screen and back), F2
+// command 40002 (the device dialog). True if message was one of them, first press only.
 bool translateAccelerator(WindowHandle window, const WindowMessage& message);
 // Hands a message to its window's procedure; returns the procedure's result.
 MessageResult dispatchMessage(const WindowMessage& message);

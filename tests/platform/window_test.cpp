@@ -169,6 +169,18 @@ TEST_F(WindowTest, AltEnterIsCommandFortyThousandThree) {
     EXPECT_FALSE(translateAccelerator(window, repeated));
 }
 
+TEST_F(WindowTest, F2IsTheVideoModeCommandLikeTheMenuItem) {
+    EXPECT_TRUE(translateAccelerator(window, WindowMessage{window, WM_KEYDOWN, VK_F2, 0}));
+    ASSERT_EQ(seen().size(), 1u);
+    EXPECT_EQ(seen()[0].message, WM_COMMAND);
+    EXPECT_EQ(commandId(seen()[0].wParam), kCommandChangeVideoMode);
+    EXPECT_FALSE(
+        translateAccelerator(window, WindowMessage{window, WM_KEYDOWN, VK_F2, kKeyWasDownBit}));
+    EXPECT_FALSE(translateAccelerator(window, WindowMessage{window, WM_KEYUP, VK_F2, 0}));
+    EXPECT_FALSE(translateAccelerator(window, WindowMessage{window, WM_KEYDOWN, VK_F1, 0}));
+    EXPECT_EQ(seen().size(), 1u);
+}
+
 TEST_F(WindowTest, ChoosingAMenuItemRunsTheMenuLoopThenSendsItsCommand) {
     // Open "Options", then take its first item.
     pushMouse(SDL_MOUSEMOTION, 20, 10);

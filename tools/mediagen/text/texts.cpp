@@ -97,7 +97,8 @@ std::vector<std::string> gameInfoLines() {
          "Window menu",
          "Options: Change video mode..., Dynamic/static",
          "background, Music on/off. Help opens help.htm.",
-         "Alt+Enter switches window and full screen.",
+         "Alt+Enter switches window and full screen,",
+         "F2 opens Change video mode...",
          "",
          "Files",
          "scores.dat    high scores",
@@ -231,6 +232,8 @@ std::string helpPage() {
       highlight to <i>Exit</i>; press <kbd>Enter</kbd> to quit.</td></tr>
     <tr><td><kbd>Alt</kbd>+<kbd>Enter</kbd></td><td>Switch between window and full
       screen.</td></tr>
+    <tr><td><kbd>F2</kbd></td><td>Open <i>Change video mode...</i>, as the menu item
+      does.</td></tr>
   </table>
 </section>
 
