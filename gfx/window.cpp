@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "gfx/resource.h"
+
 namespace {
 
 WindowChrome installedChrome{};
@@ -228,4 +230,60 @@ int MinimiseWatch::onEvent(void* self, SDL_Event* event) {
             break;
     }
     return 0;
+}
+
+DeviceCursor::~DeviceCursor() {
+    if (cursor_ != nullptr) {
+        SDL_SetCursor(SDL_GetDefaultCursor());
+        SDL_FreeCursor(cursor_);
+    }
+}
+
+HRESULT DeviceCursor::setPicture(UINT hotX, UINT hotY, IDirect3DSurface8* image) {
+    auto* surface = dynamic_cast<MemorySurface*>(image);
+    if (surface == nullptr || surface->format() != D3DFMT_A8R8G8B8) {
+        return D3DERR_INVALIDCALL;
+    }
+    PixelLevel& pixels = surface->pixels();
+    if (hotX >= pixels.width || hotY >= pixels.height) {
+        return D3DERR_INVALIDCALL;
+    }
+    if (window_ == nullptr) {
+        return D3D_OK;
+    }
+    SDL_Surface* picture = SDL_CreateRGBSurfaceWithFormatFrom(
+        pixels.bytes.data(), static_cast<int>(pixels.width), static_cast<int>(pixels.height), 32,
+        static_cast<int>(pixels.pitch), SDL_PIXELFORMAT_ARGB8888);
+    if (picture == nullptr) {
+        return E_OUTOFMEMORY;
+    }
+    SDL_Cursor* cursor =
+        SDL_CreateColorCursor(picture, static_cast<int>(hotX), static_cast<int>(hotY));
+    SDL_FreeSurface(picture);
+    if (cursor == nullptr) {
+        return D3D_OK;
+    }
+    if (shown_) {
+        SDL_SetCursor(cursor);
+    }
+    if (cursor_ != nullptr) {
+        SDL_FreeCursor(cursor_);
+    }
+    cursor_ = cursor;
+    return D3D_OK;
+}
+
+BOOL DeviceCursor::show(BOOL show) {
+    const BOOL before = shown_ ? TRUE : FALSE;
+    shown_ = show != FALSE;
+    if (window_ == nullptr) {
+        return before;
+    }
+    if (cursor_ != nullptr) {
+        SDL_SetCursor(shown_ ? cursor_ : SDL_GetDefaultCursor());
+    }
+    if (shown_) {
+        SDL_ShowCursor(SDL_ENABLE);
+    }
+    return before;
 }

@@ -4,6 +4,7 @@
 
 #include <SDL.h>
 
+#include "gfx/device.h"
 #include "gfx/types.h"
 
 // The handle of an SDL window, as passed through D3DPRESENT_PARAMETERS and CreateDevice.
@@ -73,6 +74,28 @@ struct PresentationLimits {
 // when the display refuses; *params changes only on success.
 HRESULT adoptPresentationParameters(SDL_Window* window, const PresentationLimits& limits,
                                     D3DPRESENT_PARAMETERS* params);
+
+// The mouse cursor a device shows over its window: a colour picture taken from an A8R8G8B8
+// image surface of the device, shown by SDL. A device without a window keeps only whether the
+// cursor is to be shown.
+class DeviceCursor {
+public:
+    explicit DeviceCursor(SDL_Window* window) : window_(window) {}
+    DeviceCursor(const DeviceCursor&) = delete;
+    DeviceCursor& operator=(const DeviceCursor&) = delete;
+    ~DeviceCursor();
+
+    // D3DERR_INVALIDCALL for another kind of surface or a hot spot outside the picture. A video
+    // driver that cannot make colour cursors (offscreen) simply shows none.
+    HRESULT setPicture(UINT hotX, UINT hotY, IDirect3DSurface8* image);
+    // Shows or hides the picture; returns whether it was shown before.
+    BOOL show(BOOL show);
+
+private:
+    SDL_Window* window_;
+    SDL_Cursor* cursor_ = nullptr;
+    bool shown_ = false;
+};
 
 // Follows whether a window is minimised, from its window events (also ones pushed by tests) and
 // its flags. Lives as long as the device that asks.

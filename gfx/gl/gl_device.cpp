@@ -359,7 +359,8 @@ public:
         : context_(std::move(context)),
           tracker_(std::make_shared<ResourceTracker>()),
           adapter_(adapter),
-          watch_(context_->ownWindow ? nullptr : context_->window) {
+          watch_(context_->ownWindow ? nullptr : context_->window),
+          cursor_(context_->ownWindow ? nullptr : context_->window) {
         (void)windowed;
     }
 
@@ -477,8 +478,7 @@ private:
     bool attributesDirty_ = true;
     DWORD boundLayoutFvf_ = 0;
 
-    SDL_Cursor* cursor_ = nullptr;
-    bool cursorShown_ = false;
+    DeviceCursor cursor_;
 };
 
 bool GlDevice::initialise(D3DPRESENT_PARAMETERS* params) {
@@ -516,10 +516,6 @@ GlDevice::~GlDevice() {
     glDeleteSamplers(1, &sampler_);
     glDeleteVertexArrays(1, &vertexArray_);
     programs_.clear();
-    if (cursor_ != nullptr) {
-        SDL_SetCursor(SDL_GetDefaultCursor());
-        SDL_FreeCursor(cursor_);
-    }
 }
 
 HRESULT GlDevice::adoptParameters(D3DPRESENT_PARAMETERS* params) {
@@ -727,34 +723,7 @@ HRESULT GlDevice::CreateImageSurface(UINT width, UINT height, D3DFORMAT format,
 }
 
 HRESULT GlDevice::SetCursorProperties(UINT hotX, UINT hotY, IDirect3DSurface8* image) {
-    auto* surface = dynamic_cast<MemorySurface*>(image);
-    if (surface == nullptr || surface->format() != D3DFMT_A8R8G8B8) {
-        return D3DERR_INVALIDCALL;
-    }
-    PixelLevel& pixels = surface->pixels();
-    if (hotX >= pixels.width || hotY >= pixels.height) {
-        return D3DERR_INVALIDCALL;
-    }
-    SDL_Surface* picture = SDL_CreateRGBSurfaceWithFormatFrom(
-        pixels.bytes.data(), static_cast<int>(pixels.width), static_cast<int>(pixels.height), 32,
-        static_cast<int>(pixels.pitch), SDL_PIXELFORMAT_ARGB8888);
-    if (picture == nullptr) {
-        return E_OUTOFMEMORY;
-    }
-    SDL_Cursor* cursor =
-        SDL_CreateColorCursor(picture, static_cast<int>(hotX), static_cast<int>(hotY));
-    SDL_FreeSurface(picture);
-    // A video driver without cursors (offscreen) simply shows none.
-    if (cursor != nullptr) {
-        if (cursorShown_) {
-            SDL_SetCursor(cursor);
-        }
-        if (cursor_ != nullptr) {
-            SDL_FreeCursor(cursor_);
-        }
-        cursor_ = cursor;
-    }
-    return D3D_OK;
+    return cursor_.setPicture(hotX, hotY, image);
 }
 
 void GlDevice::SetCursorPosition(INT, INT, DWORD) {
@@ -762,15 +731,7 @@ void GlDevice::SetCursorPosition(INT, INT, DWORD) {
 }
 
 BOOL GlDevice::ShowCursor(BOOL show) {
-    const BOOL previous = cursorShown_ ? TRUE : FALSE;
-    cursorShown_ = show != FALSE;
-    if (cursor_ != nullptr) {
-        SDL_SetCursor(cursorShown_ ? cursor_ : SDL_GetDefaultCursor());
-    }
-    if (cursorShown_) {
-        SDL_ShowCursor(SDL_ENABLE);
-    }
-    return previous;
+    return cursor_.show(show);
 }
 
 HRESULT GlDevice::Clear(DWORD rectCount, const D3DRECT* rects, DWORD flags, D3DCOLOR colour,

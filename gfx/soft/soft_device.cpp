@@ -113,7 +113,8 @@ public:
         : window_(window),
           presenter_(window),
           watch_(window),
-          tracker_(std::make_shared<ResourceTracker>()) {}
+          tracker_(std::make_shared<ResourceTracker>()),
+          cursor_(window) {}
 
     // Puts the window into the mode params ask for and sizes the buffers from them (filling in
     // sizes taken from the window); every state goes back to its default.
@@ -228,51 +229,12 @@ public:
     }
 
     HRESULT SetCursorProperties(UINT hotX, UINT hotY, IDirect3DSurface8* image) override {
-        auto* memory = dynamic_cast<MemorySurface*>(image);
-        if (memory == nullptr || memory->format() != D3DFMT_A8R8G8B8 ||
-            hotX >= memory->pixels().width || hotY >= memory->pixels().height) {
-            return D3DERR_INVALIDCALL;
-        }
-        if (window_ == nullptr) {
-            return D3D_OK;
-        }
-        std::vector<std::uint32_t> argb = memory->pixels().toArgb(D3DFMT_A8R8G8B8);
-        const int w = static_cast<int>(memory->pixels().width);
-        const int h = static_cast<int>(memory->pixels().height);
-        SDL_Surface* picture = SDL_CreateRGBSurfaceWithFormatFrom(argb.data(), w, h, 32, w * 4,
-                                                                  SDL_PIXELFORMAT_ARGB8888);
-        if (picture == nullptr) {
-            return E_FAIL;
-        }
-        SDL_Cursor* cursor =
-            SDL_CreateColorCursor(picture, static_cast<int>(hotX), static_cast<int>(hotY));
-        SDL_FreeSurface(picture);
-        if (cursor == nullptr) {
-            return E_FAIL;
-        }
-        if (cursorShown_) {
-            SDL_SetCursor(cursor);
-        }
-        if (cursor_ != nullptr) {
-            SDL_FreeCursor(cursor_);
-        }
-        cursor_ = cursor;
-        return D3D_OK;
+        return cursor_.setPicture(hotX, hotY, image);
     }
 
     void SetCursorPosition(INT, INT, DWORD) override {}
 
-    BOOL ShowCursor(BOOL show) override {
-        const BOOL before = cursorShown_ ? TRUE : FALSE;
-        cursorShown_ = show != FALSE;
-        if (window_ != nullptr && cursor_ != nullptr) {
-            SDL_SetCursor(cursorShown_ ? cursor_ : SDL_GetDefaultCursor());
-        }
-        if (window_ != nullptr && cursorShown_) {
-            SDL_ShowCursor(SDL_ENABLE);
-        }
-        return before;
-    }
+    BOOL ShowCursor(BOOL show) override { return cursor_.show(show); }
 
     // -- Scene ------------------------------------------------------------------------------
 
@@ -597,12 +559,7 @@ public:
     D3DDEVTYPE deviceType() const override { return D3DDEVTYPE_REF; }
 
 private:
-    ~SoftwareDevice() override {
-        unbindEverything();
-        if (cursor_ != nullptr) {
-            SDL_FreeCursor(cursor_);
-        }
-    }
+    ~SoftwareDevice() override { unbindEverything(); }
 
     void unbindEverything() {
         blocks_.clear();
@@ -696,8 +653,7 @@ private:
     bool hasPresented_ = false;
     bool inScene_ = false;
     bool lost_ = false;
-    SDL_Cursor* cursor_ = nullptr;
-    bool cursorShown_ = false;
+    DeviceCursor cursor_;
 };
 
 class SoftwareBackend final : public DeviceBackend {
