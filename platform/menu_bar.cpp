@@ -264,7 +264,10 @@ void buildFrame(WindowRecord& record) {
     ImGui::NewFrame();
     bool anyOpen = false;
     if (menuBarHeightOf(record) > 0) {
+        // While the modal dialog is up its owner takes no input: the bar stays shut.
+        ImGui::BeginDisabled(state.activeDialog.dialog != nullptr);
         drawMenus(anyOpen);
+        ImGui::EndDisabled();
     }
     drawDialog(record);
     ImGui::Render();
@@ -382,6 +385,10 @@ void feedMenuBarInput(WindowRecord&, const SDL_Event& event) {
         default:
             break;
     }
+}
+
+bool menuOpen() {
+    return state.anyMenuOpen;
 }
 
 void runMenuLoop(WindowRecord& record) {

@@ -35,6 +35,8 @@ void feedMenuBarInput(WindowRecord& record, const SDL_Event& event);
 // chosen command (if any) is queued as a command message.
 void runMenuLoop(WindowRecord& record);
 void releaseMenuBar(WindowRecord& record);
+// Whether a menu of the bar was open in the overlay's latest frame.
+bool menuOpen();
 
 // Frees the window cursor made by useWindowCursor (cursor.cpp); done with the last window.
 void releaseWindowCursor();

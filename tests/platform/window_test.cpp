@@ -9,6 +9,7 @@
 
 #include "gfx/window.h"
 #include "platform/dialog.h"
+#include "platform/window_internal.h"
 
 namespace {
 
@@ -250,6 +251,32 @@ TEST_F(WindowTest, TheModalDialogEndsWithCancelOnEscapeAndOkOnEnter) {
     pushKey(SDL_KEYDOWN, SDLK_RETURN);
     EXPECT_EQ(runModalDialog(window, dialog, countingProcedure, &commands), kDialogOk);
     EXPECT_EQ(commands, (std::vector<int>{kDialogCancel, kDialogOk}));
+}
+
+bool menuOpenWhenCancelled = false;
+
+int menuWatchingProcedure(Dialog&, int controlId, int, void*) {
+    if (controlId == kDialogCancel) {
+        menuOpenWhenCancelled = menuOpen();
+        return kDialogCancel;
+    }
+    return -1;
+}
+
+TEST_F(WindowTest, TheMenuBarStaysShutWhileTheModalDialogIsUp) {
+    Dialog dialog;
+    dialog.caption = "Modal";
+    dialog.width = 100;
+    dialog.height = 50;
+    click(20, 10);  // "Options"
+    pushKey(SDL_KEYDOWN, SDLK_ESCAPE);
+    menuOpenWhenCancelled = true;
+    EXPECT_EQ(runModalDialog(window, dialog, menuWatchingProcedure, nullptr), kDialogCancel);
+    EXPECT_FALSE(menuOpenWhenCancelled);
+    drain();
+    for (const Seen& s : seen()) {
+        EXPECT_NE(s.message, WM_COMMAND);
+    }
 }
 
 TEST(Desktop, TheDesktopRectangleIsTheFirstDisplaysMode) {
