@@ -6,6 +6,8 @@
 #include <imgui.h>
 #include <imgui_internal.h>
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 
 #include "platform/dialog.h"
@@ -37,6 +39,7 @@ struct ActiveDialog {
     int pendingNotification = 0;
     bool hasPending = false;
     bool focused = false;
+    bool listOpen = false;  // one of its lists is open (in the latest frame)
 };
 
 struct MenuBarState {
@@ -74,6 +77,17 @@ void ensureContext() {
     ImGuiIO& io = ImGui::GetIO();
     io.IniFilename = nullptr;
     io.LogFilename = nullptr;
+    // Menus and the dialog work from the keyboard too: arrows, Tab, Space, Enter and Escape.
+    io.ConfigFlags |= ImGuiConfigFlags_NavEnableKeyboard;
+    io.KeyMap[ImGuiKey_Tab] = SDL_SCANCODE_TAB;
+    io.KeyMap[ImGuiKey_LeftArrow] = SDL_SCANCODE_LEFT;
+    io.KeyMap[ImGuiKey_RightArrow] = SDL_SCANCODE_RIGHT;
+    io.KeyMap[ImGuiKey_UpArrow] = SDL_SCANCODE_UP;
+    io.KeyMap[ImGuiKey_DownArrow] = SDL_SCANCODE_DOWN;
+    io.KeyMap[ImGuiKey_Home] = SDL_SCANCODE_HOME;
+    io.KeyMap[ImGuiKey_End] = SDL_SCANCODE_END;
+    io.KeyMap[ImGuiKey_Space] = SDL_SCANCODE_SPACE;
+    io.KeyMap[ImGuiKey_Escape] = SDL_SCANCODE_ESCAPE;
     ImGui::StyleColorsLight();
     ImGuiStyle& style = ImGui::GetStyle();
     style.DisplaySafeAreaPadding = ImVec2(0.0f, 0.0f);
@@ -171,6 +185,7 @@ void drawControl(DialogControl& control, ImVec2 origin) {
                 control.selected >= 0 && control.selected < static_cast<int>(control.items.size());
             const char* preview = valid ? control.items[control.selected].c_str() : "";
             if (ImGui::BeginCombo("##list", preview)) {
+                state.activeDialog.listOpen = true;
                 for (int i = 0; i < static_cast<int>(control.items.size()); ++i) {
                     const bool selected = i == control.selected;
                     ImGui::PushID(i);
@@ -212,6 +227,7 @@ void drawDialog(WindowRecord& record) {
     if (dialog == nullptr) {
         return;
     }
+    state.activeDialog.listOpen = false;
     int windowWidth = 0;
     int windowHeight = 0;
     SDL_GetWindowSize(record.sdl, &windowWidth, &windowHeight);
@@ -222,7 +238,8 @@ void drawDialog(WindowRecord& record) {
                         bar + (static_cast<float>(windowHeight) - bar) * 0.5f);
     ImGui::SetNextWindowPos(centre, ImGuiCond_Always, ImVec2(0.5f, 0.5f));
     ImGui::SetNextWindowSize(size, ImGuiCond_Always);
-    if (!state.activeDialog.focused) {
+    const bool opening = !state.activeDialog.focused;
+    if (opening) {
         // Only once: focusing the dialog again would close a list it has opened.
         ImGui::SetNextWindowFocus();
         state.activeDialog.focused = true;
@@ -233,6 +250,11 @@ void drawDialog(WindowRecord& record) {
                      ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoMove |
                          ImGuiWindowFlags_NoCollapse | ImGuiWindowFlags_NoSavedSettings |
                          ImGuiWindowFlags_NoScrollbar)) {
+        if (opening) {
+            // The keyboard starts on the first control, shown as such, so Space works it at once.
+            ImGui::NavInitWindow(ImGui::GetCurrentWindow(), true);
+            ImGui::GetCurrentContext()->NavDisableHighlight = false;
+        }
         const ImVec2 origin(ImGui::GetWindowPos().x,
                             ImGui::GetWindowPos().y + ImGui::GetFrameHeight());
         for (DialogControl& control : dialog->controls) {
@@ -287,6 +309,38 @@ void repaint(WindowRecord& record) {
 
 enum class ModalEvent { Continue, Escape, Enter, Close };
 
+// The keys reach the overlay only while a menu or the dialog is open, so that the game's own
+// keys (Space drops a piece) never work a menu. Forgotten between loops: a key let go outside
+// one would otherwise stay down for the next.
+void feedModalKey(const SDL_Event& event) {
+    if (event.type != SDL_KEYDOWN && event.type != SDL_KEYUP) {
+        return;
+    }
+    ImGuiIO& io = ImGui::GetIO();
+    int scancode = event.key.keysym.scancode;
+    if (scancode == SDL_SCANCODE_RETURN || scancode == SDL_SCANCODE_KP_ENTER) {
+        // In a menu or an open list Enter takes the highlighted item, as Space does; elsewhere
+        // in the dialog it is the default button, which the dialog's loop sees to.
+        if (state.activeDialog.dialog != nullptr && !state.activeDialog.listOpen) {
+            return;
+        }
+        scancode = SDL_SCANCODE_SPACE;
+    }
+    if (scancode >= 0 && scancode < IM_ARRAYSIZE(io.KeysDown)) {
+        io.KeysDown[scancode] = event.type == SDL_KEYDOWN;
+    }
+    const Uint16 modifiers = event.key.keysym.mod;
+    io.KeyShift = (modifiers & KMOD_SHIFT) != 0;
+    io.KeyCtrl = (modifiers & KMOD_CTRL) != 0;
+    io.KeyAlt = (modifiers & KMOD_ALT) != 0;
+}
+
+void forgetModalKeys() {
+    ImGuiIO& io = ImGui::GetIO();
+    std::fill(std::begin(io.KeysDown), std::end(io.KeysDown), false);
+    io.KeyShift = io.KeyCtrl = io.KeyAlt = false;
+}
+
 // Frames drawn after each event of a menu or dialog: a popup opened by a click appears in the
 // frame after the one that saw the click.
 constexpr int kFramesPerEvent = 2;
@@ -299,6 +353,7 @@ ModalEvent takeModalEvent(WindowRecord& record) {
         return ModalEvent::Close;
     }
     feedMenuBarInput(record, event);
+    feedModalKey(event);
     if (event.type == SDL_QUIT ||
         (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE)) {
         queueMessage(WindowMessage{record.handle, WM_CLOSE, 0, 0});
@@ -321,6 +376,8 @@ int runImGuiDialog(WindowHandle owner, Dialog& dialog, DialogProcedure procedure
         return kDialogCancel;
     }
     const WindowHandle handle = record->handle;
+    ensureContext();
+    forgetModalKeys();
     state.activeDialog = ActiveDialog{&dialog};
     int result = -1;
     while (result == -1) {
@@ -337,13 +394,22 @@ int runImGuiDialog(WindowHandle owner, Dialog& dialog, DialogProcedure procedure
         if (result != -1) {
             break;
         }
+        // Escape and Enter in an open list close it (Enter taking the highlighted item), as in
+        // any dialog; otherwise they are Cancel and the default button.
+        const bool listWasOpen = state.activeDialog.listOpen;
         switch (takeModalEvent(*record)) {
             case ModalEvent::Escape:
+                if (!listWasOpen) {
+                    result = procedure(dialog, kDialogCancel, kNotifyClicked, context);
+                }
+                break;
             case ModalEvent::Close:
                 result = procedure(dialog, kDialogCancel, kNotifyClicked, context);
                 break;
             case ModalEvent::Enter:
-                result = procedure(dialog, kDialogOk, kNotifyClicked, context);
+                if (!listWasOpen) {
+                    result = procedure(dialog, kDialogOk, kNotifyClicked, context);
+                }
                 break;
             case ModalEvent::Continue:
                 break;
@@ -353,6 +419,7 @@ int runImGuiDialog(WindowHandle owner, Dialog& dialog, DialogProcedure procedure
             result = kDialogCancel;
         }
     }
+    forgetModalKeys();
     state.activeDialog = ActiveDialog{};
     return result;
 }
@@ -397,6 +464,7 @@ void runMenuLoop(WindowRecord& record) {
         return;
     }
     inMenuLoop = true;
+    forgetModalKeys();
     const WindowHandle handle = record.handle;
     state.chosenCommand = 0;
     const bool byKey = !ImGui::GetIO().MouseDown[0];
@@ -438,6 +506,7 @@ void runMenuLoop(WindowRecord& record) {
         }
     }
     state.chosenCommand = 0;
+    forgetModalKeys();
     inMenuLoop = false;
 }
 

@@ -89,6 +89,7 @@ protected:
         event.type = type;
         event.key.windowID = windowId();
         event.key.keysym.sym = key;
+        event.key.keysym.scancode = SDL_GetScancodeFromKey(key);
         event.key.keysym.mod = modifiers;
         SDL_PushEvent(&event);
     }
@@ -235,6 +236,26 @@ TEST_F(WindowTest, AltAloneOpensTheMenuButAltEnterDoesNot) {
     EXPECT_TRUE(enteredMenu);
 }
 
+TEST_F(WindowTest, AMenuOpenedByAltIsWorkedWithTheArrowsAndEnter) {
+    // Alt opens "Options" with its first item highlighted; Down goes to the second, Enter
+    // takes it.
+    pushKey(SDL_KEYDOWN, SDLK_LALT, KMOD_LALT);
+    pushKey(SDL_KEYUP, SDLK_LALT, KMOD_NONE);
+    for (SDL_Keycode key : {SDLK_DOWN, SDLK_RETURN}) {
+        pushKey(SDL_KEYDOWN, key);
+        pushKey(SDL_KEYUP, key);
+    }
+    pushKey(SDL_KEYDOWN, SDLK_ESCAPE);  // closes the menu should Enter not have taken the item
+    drain();
+    std::vector<MessageParam> commands;
+    for (const Seen& s : seen()) {
+        if (s.message == WM_COMMAND) {
+            commands.push_back(s.wParam);
+        }
+    }
+    EXPECT_EQ(commands, std::vector<MessageParam>{menuCommand(kCommandToggleBackground)});
+}
+
 int countingProcedure(Dialog&, int controlId, int, void* context) {
     static_cast<std::vector<int>*>(context)->push_back(controlId);
     return controlId == kDialogCancel || controlId == kDialogOk ? controlId : -1;
@@ -277,6 +298,42 @@ TEST_F(WindowTest, TheMenuBarStaysShutWhileTheModalDialogIsUp) {
     for (const Seen& s : seen()) {
         EXPECT_NE(s.message, WM_COMMAND);
     }
+}
+
+int radioProcedure(Dialog& dialog, int controlId, int, void* context) {
+    static_cast<std::vector<int>*>(context)->push_back(controlId);
+    if (controlId == 601 && dialog.control(601)->checked) {
+        return kDialogOk;
+    }
+    return controlId == kDialogCancel ? kDialogCancel : -1;
+}
+
+TEST_F(WindowTest, TheDialogIsWorkedWithTheArrowsAndSpace) {
+    Dialog dialog;
+    dialog.caption = "Keys";
+    dialog.width = 100;
+    dialog.height = 50;
+    for (int id : {600, 601}) {
+        DialogControl radio;
+        radio.kind = ControlKind::RadioButton;
+        radio.id = id;
+        radio.text = id == 600 ? "first" : "second";
+        radio.x = 10;
+        radio.y = id == 600 ? 5 : 20;
+        radio.width = 80;
+        radio.height = 10;
+        radio.checked = id == 600;
+        dialog.controls.push_back(radio);
+    }
+    for (SDL_Keycode key : {SDLK_DOWN, SDLK_SPACE}) {
+        pushKey(SDL_KEYDOWN, key);
+        pushKey(SDL_KEYUP, key);
+    }
+    pushKey(SDL_KEYDOWN, SDLK_ESCAPE);  // ends the dialog should the keys not have worked it
+    std::vector<int> commands;
+    EXPECT_EQ(runModalDialog(window, dialog, radioProcedure, &commands), kDialogOk);
+    EXPECT_EQ(commands, std::vector<int>{601});
+    EXPECT_FALSE(dialog.control(600)->checked);
 }
 
 TEST(Desktop, TheDesktopRectangleIsTheFirstDisplaysMode) {
@@ -334,6 +391,36 @@ TEST_F(WindowTest, AListInTheDialogOpensOnAClickAndConfirmsTheItemChosen) {
     EXPECT_EQ(commands[0].controlId, 500);
     EXPECT_EQ(commands[0].notification, kNotifySelectionConfirmed);
     EXPECT_GT(commands[0].selected, 0);
+}
+
+TEST_F(WindowTest, AListIsWorkedFromTheKeyboardAndEscapeInItOnlyClosesIt) {
+    Dialog dialog;
+    dialog.caption = "Lists";
+    dialog.width = 100;
+    dialog.height = 50;
+    DialogControl list;
+    list.kind = ControlKind::DropDownList;
+    list.id = 500;
+    list.x = 10;
+    list.y = 10;
+    list.width = 80;
+    list.height = 60;
+    list.addItem("first", 0);
+    list.addItem("second", 1);
+    list.selected = 0;
+    dialog.controls.push_back(list);
+    // Space opens the list, Escape shuts it; Space again, Down to "second", Enter takes it.
+    for (SDL_Keycode key : {SDLK_SPACE, SDLK_ESCAPE, SDLK_SPACE, SDLK_DOWN, SDLK_RETURN}) {
+        pushKey(SDL_KEYDOWN, key);
+        pushKey(SDL_KEYUP, key);
+    }
+    pushKey(SDL_KEYDOWN, SDLK_ESCAPE);  // ends the dialog should the keys not have worked it
+    pushKey(SDL_KEYDOWN, SDLK_ESCAPE);
+    std::vector<ListCommand> commands;
+    EXPECT_EQ(runModalDialog(window, dialog, recordingListProcedure, &commands), kDialogOk);
+    ASSERT_EQ(commands.size(), 1u);
+    EXPECT_EQ(commands[0].controlId, 500);
+    EXPECT_EQ(commands[0].selected, 1);
 }
 
 }  // namespace

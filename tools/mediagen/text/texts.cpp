@@ -305,6 +305,11 @@ std::string helpPage() {
       their own tune; each game picks one of three game tunes at random.</td></tr>
     <tr><td>Help</td><td>Open this page.</td></tr>
   </table>
+  <p>From the keyboard, <kbd>Alt</kbd> opens <i>Options</i>; the arrow keys move,
+    <kbd>Enter</kbd> or <kbd>Space</kbd> takes the highlighted item and <kbd>Esc</kbd> closes
+    the menu. In the <i>Select Device</i> dialog the arrow keys go from control to control,
+    <kbd>Space</kbd> works the one highlighted, <kbd>Enter</kbd> is OK and <kbd>Esc</kbd>
+    Cancel (or, in an open list, takes the item or shuts the list).</p>
   <p class="note">Both options are remembered from one run of the game to the next.</p>
 </section>
 
