@@ -12,6 +12,7 @@
 #include <string>
 
 #include "gfx/d3dx.h"
+#include "tests/gfx/offscreen_device.h"
 
 namespace {
 
@@ -67,19 +68,8 @@ std::string cubeFile() {
 
 void BM_LitTexturedCubeDraws(benchmark::State& state) {
     setPresentWait(false);
-    IDirect3D8* direct3D = Direct3DCreate8(D3D_SDK_VERSION);
-    D3DPRESENT_PARAMETERS params{};
-    params.BackBufferWidth = 1024;
-    params.BackBufferHeight = 768;
-    params.BackBufferFormat = D3DFMT_X8R8G8B8;
-    params.Windowed = TRUE;
-    params.EnableAutoDepthStencil = TRUE;
-    params.AutoDepthStencilFormat = D3DFMT_D16;
-    params.FullScreen_PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-    IDirect3DDevice8* device = nullptr;
-    if (direct3D == nullptr ||
-        FAILED(direct3D->CreateDevice(0, D3DDEVTYPE_HAL, nullptr,
-                                      D3DCREATE_HARDWARE_VERTEXPROCESSING, &params, &device))) {
+    IDirect3DDevice8* device = createOffscreenHal(1024, 768);
+    if (device == nullptr) {
         state.SkipWithError("no OpenGL device");
         return;
     }
@@ -161,7 +151,6 @@ void BM_LitTexturedCubeDraws(benchmark::State& state) {
     texture->Release();
     mesh->Release();
     device->Release();
-    direct3D->Release();
     std::filesystem::remove(cubePath);
 }
 

@@ -364,7 +364,8 @@ int recordingListProcedure(Dialog& dialog, int controlId, int notification, void
     return controlId == 500 ? kDialogOk : -1;
 }
 
-TEST_F(WindowTest, AListInTheDialogOpensOnAClickAndConfirmsTheItemChosen) {
+// A dialog holding one list (id 500) of three items, the first selected.
+Dialog listDialog() {
     Dialog dialog;
     dialog.caption = "Lists";
     dialog.width = 100;
@@ -381,6 +382,11 @@ TEST_F(WindowTest, AListInTheDialogOpensOnAClickAndConfirmsTheItemChosen) {
     list.addItem("third", 2);
     list.selected = 0;
     dialog.controls.push_back(list);
+    return dialog;
+}
+
+TEST_F(WindowTest, AListInTheDialogOpensOnAClickAndConfirmsTheItemChosen) {
+    Dialog dialog = listDialog();
     // The dialog is centred on the client area; its list lies at (100, 104) and is 20 high.
     click(110, 113);
     click(110, 152);
@@ -394,21 +400,7 @@ TEST_F(WindowTest, AListInTheDialogOpensOnAClickAndConfirmsTheItemChosen) {
 }
 
 TEST_F(WindowTest, AListIsWorkedFromTheKeyboardAndEscapeInItOnlyClosesIt) {
-    Dialog dialog;
-    dialog.caption = "Lists";
-    dialog.width = 100;
-    dialog.height = 50;
-    DialogControl list;
-    list.kind = ControlKind::DropDownList;
-    list.id = 500;
-    list.x = 10;
-    list.y = 10;
-    list.width = 80;
-    list.height = 60;
-    list.addItem("first", 0);
-    list.addItem("second", 1);
-    list.selected = 0;
-    dialog.controls.push_back(list);
+    Dialog dialog = listDialog();
     // Space opens the list, Escape shuts it; Space again, Down to "second", Enter takes it.
     for (SDL_Keycode key : {SDLK_SPACE, SDLK_ESCAPE, SDLK_SPACE, SDLK_DOWN, SDLK_RETURN}) {
         pushKey(SDL_KEYDOWN, key);
