@@ -19,6 +19,7 @@
 #include "render/media_loaders.h"
 #include "render/screens.h"
 #include "render/texture_font.h"
+#include "scene_state.h"
 #include "scripted_game.h"
 
 namespace {
@@ -71,25 +72,15 @@ void busiestFrame(benchmark::State& state, D3DDEVTYPE type, FramePart part) {
         return;
     }
     seedGameRandom(1);
-    GameSession busiestSession = initialGameSession(0.0f);
-    Well busiestWell;
-    setUpBusiestFrame(busiestSession, busiestWell);
-    GameSession session = busiestSession;
-    Well well = busiestWell;
-    const Options options;  // the scrolling background
-    const HighScoreTable highScores;
-    const NameEntry nameEntry;
-    const struct GameInfo gameInfo;
-    float appTime = 1.0f;
+    SceneState busiest;  // on the scrolling background
+    setUpBusiestFrame(busiest.session, busiest.well);
+    SceneState frameState = busiest;
     for (auto _ : state) {
-        session = busiestSession;  // every frame as busy as the first
-        well = busiestWell;
-        session.framesPerSecond = 60.0f;
-        const SceneInput input{Playing,    0,         0,        session, well, options,
-                               highScores, nameEntry, gameInfo, appTime, 60.0f};
-        drawPart(scene, input, part);
+        frameState.session = busiest.session;  // every frame as busy as the first
+        frameState.well = busiest.well;
+        drawPart(scene, frameState.input(Playing), part);
         device->Present(nullptr, nullptr, nullptr, nullptr);
-        appTime += 1.0f / 60.0f;
+        frameState.appTime += 1.0f / 60.0f;
     }
     FrameImage frame;
     if (type != sceneOnly) {

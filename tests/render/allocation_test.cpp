@@ -43,7 +43,6 @@ TEST(FrameAllocations, ManyFramesOfARunningGameAndEveryScreenAllocateNothing) {
             locks += f.well.settledCount > settledBefore;
             f.appTime = static_cast<float>(frame) / 60.0f;
             f.options.dynamicBackground = (frame / 500) % 2;
-            f.session.framesPerSecond = 60.0f;
             drawScene(f.scene, f.input(frame % 400 < 300 ? screen : frame % 7));
         }
     });
@@ -62,20 +61,17 @@ TEST(FrameAllocations, ARunningGameOnTheSoftwareDeviceAllocatesNothingPerFrame) 
     scene.font = &font;
     ASSERT_EQ(createSceneDeviceObjects(scene, device), S_OK);
     ASSERT_EQ(createSceneVolatileObjects(scene), S_OK);
-    GameSession session = initialGameSession(0.0f);
-    Well well;
-    Options options;
-    HighScoreTable highScores;
-    NameEntry nameEntry{1, 0};
-    struct GameInfo gameInfo = readGameInfo("Kolvane\nline two");
+    SceneState state;
+    state.nameEntry = NameEntry{1, 0};
+    state.gameInfo = readGameInfo("Kolvane\nline two");
     SilentSounds sounds;
     int screen = MainMenu;
     const auto frame = [&](int n, int shown, int dynamicBackground) {
-        playScriptedFrame(session, well, screen, n, sounds);
-        options.dynamicBackground = dynamicBackground;
-        const SceneInput input{shown,      0,         n % 3,    session,   well, options,
-                               highScores, nameEntry, gameInfo, n / 60.0f, 60.0f};
-        drawScene(scene, input);
+        playScriptedFrame(state.session, state.well, screen, n, sounds);
+        state.options.dynamicBackground = dynamicBackground;
+        state.backgroundVariant = n % 3;
+        state.appTime = static_cast<float>(n) / 60.0f;
+        drawScene(scene, state.input(shown));
         device->Present(nullptr, nullptr, nullptr, nullptr);
     };
     // The software device converts a texture's texels when it first draws it, so every screen

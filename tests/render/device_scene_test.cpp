@@ -15,6 +15,7 @@
 #include "gfx/math.h"
 #include "render/cell_drawing.h"
 #include "render/texture_font.h"
+#include "scene_state.h"
 
 namespace {
 
@@ -56,7 +57,7 @@ struct Pixel {
     int x, y;
 };
 
-class DeviceScene : public testing::TestWithParam<D3DDEVTYPE> {
+class DeviceScene : public testing::TestWithParam<D3DDEVTYPE>, public SceneState {
 protected:
     void SetUp() override {
         seedGameRandom(7);
@@ -68,7 +69,7 @@ protected:
         ASSERT_EQ(createSceneVolatileObjects(scene), S_OK);
         session.gameMode = Original;
         startGame(session, well, 0.0f);
-        session.framesPerSecond = 60.0f;
+        appTime = 0.0f;
     }
     void TearDown() override {
         if (device == nullptr) {
@@ -81,9 +82,7 @@ protected:
     }
 
     const FrameImage& draw(int screen, const char* pictureName = nullptr) {
-        const SceneInput input{screen,     0,         0,        session, well, options,
-                               highScores, nameEntry, gameInfo, appTime, 60.0f};
-        drawScene(scene, input);
+        drawScene(scene, input(screen));
         device->Present(nullptr, nullptr, nullptr, nullptr);
         frame = FrameImage{};
         EXPECT_EQ(device->readPresentedFrame(&frame), D3D_OK);
@@ -122,13 +121,6 @@ protected:
     IDirect3DDevice8* device = nullptr;
     TextureFont font{"Courier", 18, fontBold};
     GameScene scene;
-    GameSession session = initialGameSession(0.0f);
-    Well well;
-    Options options;
-    HighScoreTable highScores;
-    NameEntry nameEntry;
-    struct GameInfo gameInfo;
-    float appTime = 0.0f;
     FrameImage frame;
 };
 

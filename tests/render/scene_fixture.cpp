@@ -20,15 +20,8 @@ SceneFixture::~SceneFixture() {
     destroySceneDeviceObjects(scene);
 }
 
-SceneInput SceneFixture::input(int screen) {
-    return SceneInput{screen,   menuSelection, backgroundVariant, session,
-                      well,     options,       highScores,        nameEntry,
-                      gameInfo, appTime,       framesPerSecond};
-}
-
 const std::vector<DrawRecord>& SceneFixture::drawFrame(int screen) {
     device.draws.clear();
-    session.framesPerSecond = framesPerSecond;
     drawScene(scene, input(screen));
     return device.draws;
 }

@@ -10,6 +10,7 @@
 
 #include "recording_device.h"
 #include "render/texture_font.h"
+#include "scene_state.h"
 
 constexpr UINT testWidth = 1024;
 constexpr UINT testHeight = 768;
@@ -32,13 +33,11 @@ struct DrawnPicture {
     DWORD zEnable = 0;
 };
 
-class SceneFixture {
+class SceneFixture : public SceneState {
 public:
     explicit SceneFixture(UINT width = testWidth, UINT height = testHeight);
     ~SceneFixture();
 
-    // The input of one frame over the fixture's game state.
-    SceneInput input(int screen);
     // Draws one frame of `screen` and returns its draws.
     const std::vector<DrawRecord>& drawFrame(int screen);
 
@@ -49,16 +48,6 @@ public:
     RecordingDevice device;
     TextureFont font{"Courier", 18, fontBold};
     GameScene scene;
-    GameSession session = initialGameSession(0.0f);
-    Well well;
-    Options options;
-    HighScoreTable highScores;
-    NameEntry nameEntry;
-    struct GameInfo gameInfo;
-    int menuSelection = 0;
-    int backgroundVariant = 0;
-    float appTime = 1.0f;
-    float framesPerSecond = 60.0f;
 };
 
 // Where a world point lands on the viewport, in pixels, through the recorded view and

@@ -16,6 +16,7 @@
 #include "gfx/image.h"
 #include "render/media_loaders.h"
 #include "render/texture_font.h"
+#include "scene_state.h"
 #include "scripted_game.h"
 
 namespace {
@@ -39,7 +40,7 @@ const char* const gameInfoText =
     "500 points, the green crystal empties\n"
     "the well. Catch them with a falling piece!\n";
 
-class GameScreens : public testing::TestWithParam<D3DDEVTYPE> {
+class GameScreens : public testing::TestWithParam<D3DDEVTYPE>, public SceneState {
 protected:
     void SetUp() override {
         std::filesystem::current_path(KOLVANE_RUN_DIR);
@@ -55,6 +56,7 @@ protected:
         ASSERT_EQ(createSceneVolatileObjects(scene), S_OK);
         gameInfo = readGameInfo(gameInfoText);
         session.gameMode = Original;
+        appTime = 2.0f;
     }
     void TearDown() override {
         if (device == nullptr) {
@@ -69,11 +71,7 @@ protected:
     // Draws the screen a few frames into its animations and saves it.
     const FrameImage& show(int screen, const std::string& name, int frames = 1) {
         for (int i = 0; i < frames; ++i) {
-            const SceneInput input{screen,  menuSelection, backgroundVariant, session,  well,
-                                   options, highScores,    nameEntry,         gameInfo, appTime,
-                                   60.0f};
-            session.framesPerSecond = 60.0f;
-            drawScene(scene, input);
+            drawScene(scene, input(screen));
             appTime += 1.0f / 60.0f;
         }
         device->Present(nullptr, nullptr, nullptr, nullptr);
@@ -103,15 +101,6 @@ protected:
     IDirect3DDevice8* device = nullptr;
     TextureFont font{"Courier", 18, fontBold};
     GameScene scene;
-    GameSession session = initialGameSession(0.0f);
-    Well well;
-    Options options;
-    HighScoreTable highScores;
-    NameEntry nameEntry;
-    struct GameInfo gameInfo;
-    int menuSelection = 0;
-    int backgroundVariant = 0;
-    float appTime = 2.0f;
     FrameImage frame;
 };
 
