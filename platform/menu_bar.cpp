@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "platform/dialog.h"
 #include "platform/overlay_renderer.h"
@@ -39,7 +40,9 @@ struct ActiveDialog {
     int pendingNotification = 0;
     bool hasPending = false;
     bool focused = false;
-    bool listOpen = false;  // one of its lists is open (in the latest frame)
+    bool listOpen = false;          // one of its lists is open (in the latest frame)
+    int tabStep = 0;                // Tab (+1) or Shift+Tab (-1) waiting for the next frame
+    std::vector<ImGuiID> tabStops;  // in the order of the controls, from the latest frame
 };
 
 struct MenuBarState {
@@ -77,9 +80,9 @@ void ensureContext() {
     ImGuiIO& io = ImGui::GetIO();
     io.IniFilename = nullptr;
     io.LogFilename = nullptr;
-    // Menus and the dialog work from the keyboard too: arrows, Tab, Space, Enter and Escape.
+    // Menus and the dialog work from the keyboard too: arrows, Space, Enter and Escape here,
+    // Tab in the dialog's own loop.
     io.ConfigFlags |= ImGuiConfigFlags_NavEnableKeyboard;
-    io.KeyMap[ImGuiKey_Tab] = SDL_SCANCODE_TAB;
     io.KeyMap[ImGuiKey_LeftArrow] = SDL_SCANCODE_LEFT;
     io.KeyMap[ImGuiKey_RightArrow] = SDL_SCANCODE_RIGHT;
     io.KeyMap[ImGuiKey_UpArrow] = SDL_SCANCODE_UP;
@@ -140,6 +143,25 @@ void drawMenus(bool& anyOpen) {
     ImGui::End();
 }
 
+// The radio buttons controls[first..end) of the group the radio button at `index` is in: from
+// the button that starts it (or the first of the run) to the next start or other control.
+struct RadioGroup {
+    std::size_t first, end;
+};
+RadioGroup radioGroupAround(const std::vector<DialogControl>& controls, std::size_t index) {
+    std::size_t first = index;
+    while (first > 0 && !controls[first].firstOfGroup &&
+           controls[first - 1].kind == ControlKind::RadioButton) {
+        --first;
+    }
+    std::size_t end = first + 1;
+    while (end < controls.size() && controls[end].kind == ControlKind::RadioButton &&
+           !controls[end].firstOfGroup) {
+        ++end;
+    }
+    return RadioGroup{first, end};
+}
+
 void queueDialogCommand(int controlId, int notification) {
     state.activeDialog.pendingControl = controlId;
     state.activeDialog.pendingNotification = notification;
@@ -163,11 +185,13 @@ void drawGroupBox(const DialogControl& control, ImVec2 origin) {
     drawList->AddText(textAt, ImGui::GetColorU32(ImGuiCol_Text), text.c_str());
 }
 
-void drawControl(DialogControl& control, ImVec2 origin) {
+// Returns the overlay's id of what the control draws to take the keyboard; 0 for none.
+ImGuiID drawControl(DialogControl& control, ImVec2 origin) {
     if (control.kind == ControlKind::GroupBox) {
         drawGroupBox(control, origin);
-        return;
+        return 0;
     }
+    ImGuiID navId = 0;
     const float width = static_cast<float>(control.width) * kDialogUnitX;
     ImGui::SetCursorScreenPos(ImVec2(origin.x + static_cast<float>(control.x) * kDialogUnitX,
                                      origin.y + static_cast<float>(control.y) * kDialogUnitY));
@@ -184,6 +208,7 @@ void drawControl(DialogControl& control, ImVec2 origin) {
             const bool valid =
                 control.selected >= 0 && control.selected < static_cast<int>(control.items.size());
             const char* preview = valid ? control.items[control.selected].c_str() : "";
+            navId = ImGui::GetID("##list");
             if (ImGui::BeginCombo("##list", preview)) {
                 state.activeDialog.listOpen = true;
                 for (int i = 0; i < static_cast<int>(control.items.size()); ++i) {
@@ -207,6 +232,7 @@ void drawControl(DialogControl& control, ImVec2 origin) {
                 clickRadioButton(*state.activeDialog.dialog, control.id);
                 queueDialogCommand(control.id, kNotifyClicked);
             }
+            navId = ImGui::GetItemID();
             break;
         case ControlKind::DefaultButton:
         case ControlKind::Button:
@@ -214,12 +240,58 @@ void drawControl(DialogControl& control, ImVec2 origin) {
                               ImVec2(width, static_cast<float>(control.height) * kDialogUnitY))) {
                 queueDialogCommand(control.id, kNotifyClicked);
             }
+            navId = ImGui::GetItemID();
             break;
         case ControlKind::GroupBox:
             break;
     }
     ImGui::EndDisabled();
     ImGui::PopID();
+    return navId;
+}
+
+// Tab stops at every enabled list and button, and once in each group of radio buttons: at the
+// checked one, or at the group's first enabled one while none is checked.
+bool isTabStop(const std::vector<DialogControl>& controls, std::size_t index) {
+    const DialogControl& control = controls[index];
+    if (!control.enabled) {
+        return false;
+    }
+    if (control.kind != ControlKind::RadioButton) {
+        return control.kind == ControlKind::DropDownList || control.kind == ControlKind::Button ||
+               control.kind == ControlKind::DefaultButton;
+    }
+    if (control.checked) {
+        return true;
+    }
+    const RadioGroup group = radioGroupAround(controls, index);
+    std::size_t firstEnabled = controls.size();
+    for (std::size_t i = group.first; i < group.end; ++i) {
+        if (controls[i].checked && controls[i].enabled) {
+            return false;
+        }
+        if (controls[i].enabled && firstEnabled == controls.size()) {
+            firstEnabled = i;
+        }
+    }
+    return firstEnabled == index;
+}
+
+// Moves the keyboard to the next (step +1) or previous (-1) tab stop, round the end; from
+// no stop at all, to the first or the last.
+void moveToTabStop(const std::vector<ImGuiID>& stops, int step) {
+    if (stops.empty()) {
+        return;
+    }
+    ImGuiContext& context = *ImGui::GetCurrentContext();
+    const auto count = static_cast<int>(stops.size());
+    const auto current = std::find(stops.begin(), stops.end(), context.NavId);
+    const int next = current == stops.end()
+                         ? (step > 0 ? 0 : count - 1)
+                         : (static_cast<int>(current - stops.begin()) + step + count) % count;
+    ImGui::SetFocusID(stops[static_cast<std::size_t>(next)], ImGui::GetCurrentWindow());
+    context.NavDisableHighlight = false;
+    context.NavDisableMouseHover = true;
 }
 
 void drawDialog(WindowRecord& record) {
@@ -257,9 +329,18 @@ void drawDialog(WindowRecord& record) {
         }
         const ImVec2 origin(ImGui::GetWindowPos().x,
                             ImGui::GetWindowPos().y + ImGui::GetFrameHeight());
-        for (DialogControl& control : dialog->controls) {
-            drawControl(control, origin);
+        std::vector<ImGuiID>& stops = state.activeDialog.tabStops;
+        stops.clear();
+        for (std::size_t i = 0; i < dialog->controls.size(); ++i) {
+            const ImGuiID navId = drawControl(dialog->controls[i], origin);
+            if (navId != 0 && isTabStop(dialog->controls, i)) {
+                stops.push_back(navId);
+            }
         }
+        if (state.activeDialog.tabStep != 0 && !state.activeDialog.listOpen) {
+            moveToTabStop(stops, state.activeDialog.tabStep);
+        }
+        state.activeDialog.tabStep = 0;
     }
     ImGui::End();
     if (!open) {
@@ -359,6 +440,10 @@ ModalEvent takeModalEvent(WindowRecord& record) {
         queueMessage(WindowMessage{record.handle, WM_CLOSE, 0, 0});
         return ModalEvent::Close;
     }
+    if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_TAB &&
+        state.activeDialog.dialog != nullptr) {
+        state.activeDialog.tabStep = (event.key.keysym.mod & KMOD_SHIFT) != 0 ? -1 : 1;
+    }
     if (event.type == SDL_KEYDOWN && event.key.repeat == 0) {
         if (event.key.keysym.sym == SDLK_ESCAPE) {
             return ModalEvent::Escape;
@@ -378,7 +463,8 @@ int runImGuiDialog(WindowHandle owner, Dialog& dialog, DialogProcedure procedure
     const WindowHandle handle = record->handle;
     ensureContext();
     forgetModalKeys();
-    state.activeDialog = ActiveDialog{&dialog};
+    state.activeDialog = ActiveDialog{};
+    state.activeDialog.dialog = &dialog;
     int result = -1;
     while (result == -1) {
         // Two frames per event: a list opened by a click shows its items one frame later.
@@ -593,17 +679,9 @@ void clickRadioButton(Dialog& dialog, int controlId) {
     if (index == dialog.controls.size() || !dialog.controls[index].enabled) {
         return;
     }
-    std::size_t first = index;
-    while (first > 0 && !dialog.controls[first].firstOfGroup &&
-           dialog.controls[first - 1].kind == ControlKind::RadioButton) {
-        --first;
-    }
-    for (std::size_t i = first; i < dialog.controls.size(); ++i) {
-        DialogControl& control = dialog.controls[i];
-        if (control.kind != ControlKind::RadioButton || (i > first && control.firstOfGroup)) {
-            break;
-        }
-        control.checked = i == index;
+    const RadioGroup group = radioGroupAround(dialog.controls, index);
+    for (std::size_t i = group.first; i < group.end; ++i) {
+        dialog.controls[i].checked = i == index;
     }
 }
 

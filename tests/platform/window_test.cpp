@@ -5,6 +5,7 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "gfx/window.h"
@@ -334,6 +335,70 @@ TEST_F(WindowTest, TheDialogIsWorkedWithTheArrowsAndSpace) {
     EXPECT_EQ(runModalDialog(window, dialog, radioProcedure, &commands), kDialogOk);
     EXPECT_EQ(commands, std::vector<int>{601});
     EXPECT_FALSE(dialog.control(600)->checked);
+}
+
+int recordingProcedure(Dialog&, int controlId, int, void* context) {
+    static_cast<std::vector<int>*>(context)->push_back(controlId);
+    return controlId == kDialogOk || controlId == kDialogCancel ? controlId : -1;
+}
+
+// A list, a group of two radio buttons with the second checked, then OK and Cancel.
+Dialog tabbingDialog() {
+    Dialog dialog;
+    dialog.caption = "Tabs";
+    dialog.width = 120;
+    dialog.height = 80;
+    const auto add = [&dialog](ControlKind kind, int id, int x, int y, int height) {
+        DialogControl control;
+        control.kind = kind;
+        control.id = id;
+        control.text = "control " + std::to_string(id);
+        control.x = x;
+        control.y = y;
+        control.width = 45;
+        control.height = height;
+        dialog.controls.push_back(control);
+        return &dialog.controls.back();
+    };
+    add(ControlKind::DropDownList, 500, 10, 5, 40)->addItem("only", 0);
+    add(ControlKind::RadioButton, 600, 10, 25, 10)->firstOfGroup = true;
+    add(ControlKind::RadioButton, 601, 10, 37, 10)->checked = true;
+    add(ControlKind::DefaultButton, kDialogOk, 10, 55, 14);
+    add(ControlKind::Button, kDialogCancel, 60, 55, 14);
+    return dialog;
+}
+
+TEST_F(WindowTest, TabGoesFromControlToControlAndOnceIntoARadioGroupAtItsCheckedButton) {
+    Dialog dialog = tabbingDialog();
+    // From the list: Tab to the checked radio button (Space works it), Tab to OK, Tab to
+    // Cancel, Space.
+    for (SDL_Keycode key : {SDLK_TAB, SDLK_SPACE, SDLK_TAB, SDLK_TAB, SDLK_SPACE}) {
+        pushKey(SDL_KEYDOWN, key);
+        pushKey(SDL_KEYUP, key);
+    }
+    pushKey(SDL_KEYDOWN, SDLK_RETURN);  // ends the dialog should Tab not have moved
+    std::vector<int> commands;
+    EXPECT_EQ(runModalDialog(window, dialog, recordingProcedure, &commands), kDialogCancel);
+    EXPECT_EQ(commands, (std::vector<int>{601, kDialogCancel}));
+}
+
+TEST_F(WindowTest, ShiftTabGoesBackRoundTheEnd) {
+    Dialog dialog = tabbingDialog();
+    dialog.control(600)->checked = true;  // and 601 disabled: the group's stop is 600
+    dialog.control(601)->checked = false;
+    dialog.control(601)->enabled = false;
+    // From the list back round to Cancel, back to OK, back to the radio button, Space.
+    for (int step = 0; step < 3; ++step) {
+        pushKey(SDL_KEYDOWN, SDLK_TAB, KMOD_LSHIFT);
+        pushKey(SDL_KEYUP, SDLK_TAB, KMOD_LSHIFT);
+    }
+    pushKey(SDL_KEYDOWN, SDLK_SPACE);
+    pushKey(SDL_KEYUP, SDLK_SPACE);
+    pushKey(SDL_KEYDOWN, SDLK_RETURN);
+    pushKey(SDL_KEYDOWN, SDLK_ESCAPE);  // ends the dialog should the keys have opened the list
+    std::vector<int> commands;
+    EXPECT_EQ(runModalDialog(window, dialog, recordingProcedure, &commands), kDialogOk);
+    EXPECT_EQ(commands, (std::vector<int>{600, kDialogOk}));
 }
 
 TEST(Desktop, TheDesktopRectangleIsTheFirstDisplaysMode) {

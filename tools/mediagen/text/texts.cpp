@@ -307,7 +307,8 @@ std::string helpPage() {
   </table>
   <p>From the keyboard, <kbd>Alt</kbd> opens <i>Options</i>; the arrow keys move,
     <kbd>Enter</kbd> or <kbd>Space</kbd> takes the highlighted item and <kbd>Esc</kbd> closes
-    the menu. In the <i>Select Device</i> dialog the arrow keys go from control to control,
+    the menu. In the <i>Select Device</i> dialog <kbd>Tab</kbd> and <kbd>Shift</kbd>+<kbd>Tab</kbd>
+    go from control to control, the arrow keys too and within a group of choices,
     <kbd>Space</kbd> works the one highlighted, <kbd>Enter</kbd> is OK and <kbd>Esc</kbd>
     Cancel (or, in an open list, takes the item or shuts the list).</p>
   <p class="note">Both options are remembered from one run of the game to the next.</p>
