@@ -15,6 +15,7 @@ struct BonusRules {
 
 constexpr BonusRules scoreBonusRules{.quietSeconds = 15, .chanceOneIn = 4};
 constexpr BonusRules clearBonusRules{.quietSeconds = 150, .chanceOneIn = 2};
+constexpr int levelPointsPerLevel = 50;  // times the number of the level that ends
 constexpr int bonusLifeSeconds = 10;
 constexpr int bonusPlacementAttempts = 10;
 constexpr int bonusLowestRowOffset = 2;  // bonus rows are 3..20
@@ -26,8 +27,9 @@ float normalFallSpeed(const GameSession& session) {
 void advanceClockAndLevel(GameSession& session, float appTime) {
     session.gameClock = static_cast<int>(appTime - session.gameStartTime);
     const int newLevel = session.gameClock / levelLength + 1;
-    if (newLevel != session.level) {
-        session.score += 50 * session.level;
+    // A long stall between two frames can end several levels at once; each one pays.
+    for (int ended = session.level; ended < newLevel; ++ended) {
+        session.score += levelPointsPerLevel * ended;
     }
     session.level = newLevel;
 }

@@ -262,6 +262,18 @@ TEST(Levels, RiseEveryNinetySecondsWithTheirPoints) {
     EXPECT_EQ(game.session.score, 150);
 }
 
+TEST(Levels, AJumpOfSeveralLevelsInOneStepPaysEveryLevelThatEnds) {
+    GameDriver game;
+    game.start(Classic, 10.0);
+    game.frameAt(10.0 + 30.0);
+    ASSERT_EQ(game.session.level, 1);
+    // A stall of over five minutes between two frames: levels 1, 2, 3 and 4 end together.
+    game.frameAt(10.0 + 4 * levelLength + 5.0);
+    EXPECT_EQ(game.session.level, 5);
+    EXPECT_EQ(game.session.score, 50 * (1 + 2 + 3 + 4));
+    EXPECT_EQ(game.session.fallSpeed, 5.0f);
+}
+
 // ---- Rows ----
 
 class RowScores : public testing::TestWithParam<int> {};
@@ -633,7 +645,10 @@ GameTally playWholeGame(int mode, unsigned seed) {
             (clearTaken ? 0 : settledBefore) + 4 * locks - game.well.settledCount;
         EXPECT_EQ(removedCells % wellColumns, 0);
         const int rows = removedCells / wellColumns;
-        const int levelPoints = after.level != before.level ? 50 * before.level : 0;
+        int levelPoints = 0;
+        for (int ended = before.level; ended < after.level; ++ended) {
+            levelPoints += 50 * ended;
+        }
         EXPECT_EQ(after.score - before.score, levelPoints + lockPoints * locks +
                                                   (scoreTaken ? scoreBonusPoints : 0) +
                                                   rowPoints[std::clamp(rows, 0, 4)])
