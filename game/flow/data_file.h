@@ -28,11 +28,28 @@ struct FileReplaceSteps {
 // The real system calls.
 FileReplaceSteps systemFileSteps();
 
-// The name of the file that a save writes before it takes the place of fileName.
+// The file that fileName names once every symbolic link on the way is followed; fileName
+// itself when it is no link. The file need not exist.
+std::string linkTarget(const char* fileName);
+
+// The name of the file that a save writes before it takes the place of fileName (beside the
+// file a link names, when fileName is a link).
 std::string replacementFileName(const char* fileName);
 
-// Writes contents to a new file beside fileName, syncs it to disk and only then renames it
-// over fileName, so fileName always holds either its old or its new contents in full.
+// What a save makes of the file's contents as they are at that moment.
+using DataFileUpdate = std::function<std::string(std::string_view current)>;
+
+// Saves fileName under an exclusive advisory lock (flock) that other copies of the game take
+// too: reads the file's current contents, hands them to update and writes what it returns.
+// The new contents go to a new file beside the file, synced to disk and renamed over it, so
+// the file always holds either its old or its new contents in full. A symbolic link is
+// followed and its target replaced; the file keeps its permission bits. A file that may not
+// be written (read-only, or no plain file) is left alone and update is not called; where
+// only the folder may not be written, the file is rewritten in place.
 // Returns false on any failure; the new file is then removed and fileName left untouched.
+bool updateDataFile(const char* fileName, const DataFileUpdate& update,
+                    const FileReplaceSteps& steps = systemFileSteps());
+
+// updateDataFile with contents that do not depend on what the file held.
 bool replaceDataFile(const char* fileName, std::string_view contents,
                      const FileReplaceSteps& steps = systemFileSteps());

@@ -56,6 +56,7 @@ ResultCode GameApplication::initScene() {
     prepareFirstScreen(*state_, tickCount() * tickSeedFactor, appTime);
     scene_.menuDecoration.decoY = -100.0f;
     loadDataFiles(*state_);
+    highScoresOnFile_ = state_->highScores;
     loadSounds();
     musicPlayer_.setMusicNotifyWindow(mainWindow);
     return kResultOk;
@@ -108,6 +109,10 @@ ResultCode GameApplication::destroyDeviceObjects() {
 }
 
 ResultCode GameApplication::shutdownScene() {
+    if (state_->nameEntry.nameEntryActive) {
+        state_->nameEntry.nameEntryActive = 0;
+        ::saveHighScores(state_->highScores, highScoresOnFile_);
+    }
     if (font_ != nullptr) {
         font_->destroy();
         font_.reset();
@@ -159,6 +164,6 @@ void GameApplication::saveOptions(const Options& options) {
     ::saveOptions(options);
 }
 
-void GameApplication::saveHighScores(const HighScoreTable& table) {
-    ::saveHighScores(table);
+void GameApplication::saveHighScores(HighScoreTable& table) {
+    ::saveHighScores(table, highScoresOnFile_);
 }

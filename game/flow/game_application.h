@@ -43,7 +43,9 @@ public:
     ResultCode drawScene() override;
     ResultCode releaseVolatileObjects() override;
     ResultCode destroyDeviceObjects() override;
-    // Frees the text font and closes the music. Writes no file.
+    // Stores a new high score whose name is still being typed, with the name typed so far, and
+    // saves scores.dat as Enter would; then frees the text font and closes the music. Writes no
+    // other file.
     ResultCode shutdownScene() override;
 
     // The screens' keys, menu commands, focus changes and the end of a tune, then the frame's
@@ -69,13 +71,15 @@ private:
     void openWithDesktop(const char* fileName) override;
     void closeMainWindow() override;
     void saveOptions(const Options& options) override;
-    void saveHighScores(const HighScoreTable& table) override;
+    void saveHighScores(HighScoreTable& table) override;
 
     void sizeWindowFromDesktop();
     void loadSounds();
     SceneInput sceneInput();
 
     std::unique_ptr<GameState> state_;
+    // What scores.dat held when this copy of the game last read or wrote it.
+    HighScoreTable highScoresOnFile_;
     GameScene scene_;
     std::unique_ptr<TextureFont> font_;
     SoundBank soundBank_;

@@ -27,9 +27,10 @@ public:
     // Sends the close message to the main window, which ends the program.
     virtual void closeMainWindow() = 0;
 
-    // Write options.dat and scores.dat; failures are not reported.
+    // Write options.dat and scores.dat; failures are not reported. Saving the high scores
+    // first folds into table the entries other copies of the game stored meanwhile.
     virtual void saveOptions(const Options& options) = 0;
-    virtual void saveHighScores(const HighScoreTable& table) = 0;
+    virtual void saveHighScores(HighScoreTable& table) = 0;
 
 protected:
     ~GameServices() = default;

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "game/flow/text_reader.h"
+#include "game/rules/session.h"
 #include "platform/messages.h"
 
 namespace {
@@ -26,22 +27,69 @@ void appendLine(std::string& text, std::string_view line) {
     text.push_back('\n');
 }
 
-// Reads one entry; false when reading has stopped (the entry may hold a name by then).
-bool readEntry(TextReader& reader, HighScoreEntry& entry) {
-    std::string name;
-    LinePart part = reader.readLinePart(kMaxStoredNameLength, name);
-    if (part == LinePart::NothingLeft) {
-        return false;
-    }
+// The longest score line read; a score with its sign and leading blanks is far shorter.
+constexpr std::size_t kMaxScoreLineLength = 64;
+
+// Reads the current line, keeping at most maxChars characters; false when the text has ended.
+bool readLine(TextReader& reader, std::size_t maxChars, std::string& line) {
+    const LinePart part = reader.readLinePart(maxChars, line);
     if (part == LinePart::Filled) {
         reader.skipRestOfLine();
     }
-    setEntryName(entry, name);
-    if (!reader.readInteger(entry.score)) {
+    return part != LinePart::NothingLeft;
+}
+
+// Characters the game never stores in a name: what a damaged file holds instead of one.
+bool holdsControlCharacter(std::string_view line) {
+    return std::any_of(line.begin(), line.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte < 0x20 || byte == 0x7F;
+    });
+}
+
+// Reads one entry from its two lines; false when the text has ended.
+bool readEntry(TextReader& reader, HighScoreEntry& entry) {
+    std::string line;
+    if (!readLine(reader, kMaxStoredNameLength, line)) {
         return false;
     }
-    reader.skipRestOfLine();
+    if (!holdsControlCharacter(line)) {
+        setEntryName(entry, line);
+    }
+    if (!readLine(reader, kMaxScoreLineLength, line)) {
+        return false;
+    }
+    TextReader(line).readInteger(entry.score);
     return true;
+}
+
+// A row no game has filled: the empty name with score 0.
+bool isUnusedRow(const HighScoreEntry& entry) {
+    return entry.score == 0 && entryName(entry).empty();
+}
+
+bool sameEntry(const HighScoreEntry& a, const HighScoreEntry& b) {
+    return a.score == b.score && entryName(a) == entryName(b);
+}
+
+// Whether the group holds the entry in a row not yet matched; marks the row it matches.
+bool matchUnmatchedRow(const HighScoreTable& table, int group, const HighScoreEntry& entry,
+                       bool (&matched)[kRowsPerGroup]) {
+    for (int row = 0; row < kRowsPerGroup; ++row) {
+        if (!matched[row] && sameEntry(tableRow(table, group, row), entry)) {
+            matched[row] = true;
+            return true;
+        }
+    }
+    return false;
+}
+
+void insertEntry(HighScoreTable& table, int group, const HighScoreEntry& entry) {
+    const int rank = findRank(table, group, entry.score);
+    insertScore(table, group, rank, entry.score);
+    if (isRow(rank)) {
+        setEntryName(tableRow(table, group, rank), entryName(entry));
+    }
 }
 
 }  // namespace
@@ -141,8 +189,35 @@ HighScoreTable readHighScores(std::string_view text) {
     return table;
 }
 
-bool saveHighScores(const HighScoreTable& table, const FileReplaceSteps& steps) {
-    return replaceDataFile(kHighScoreFile, formatHighScores(table), steps);
+void foldInStoredEntries(HighScoreTable& table, const HighScoreTable& lastSeen,
+                         const HighScoreTable& onFile) {
+    for (int group = 0; group < gameModeCount; ++group) {
+        bool matched[kRowsPerGroup] = {};
+        for (int row = 0; row < kRowsPerGroup; ++row) {
+            const HighScoreEntry& stored = tableRow(onFile, group, row);
+            if (!isUnusedRow(stored) && !matchUnmatchedRow(lastSeen, group, stored, matched)) {
+                insertEntry(table, group, stored);
+            }
+        }
+    }
+}
+
+bool saveHighScores(HighScoreTable& table, HighScoreTable& lastSeen,
+                    const FileReplaceSteps& steps) {
+    const bool saved = updateDataFile(
+        kHighScoreFile,
+        [&table, &lastSeen](std::string_view current) {
+            const HighScoreTable onFile = readHighScores(current);
+            foldInStoredEntries(table, lastSeen, onFile);
+            // Folded in now, whether or not the write succeeds.
+            lastSeen = onFile;
+            return formatHighScores(table);
+        },
+        steps);
+    if (saved) {
+        lastSeen = table;
+    }
+    return saved;
 }
 
 HighScoreTable loadHighScores() {

@@ -77,14 +77,27 @@ NameKey typeNameKey(HighScoreEntry& entry, std::uint32_t virtualKey);
 // as a decimal integer on the next.
 std::string formatHighScores(const HighScoreTable& table);
 
-// Reads the tables from the file's text (any bytes at all). Reading stops at the first name
-// or score that is missing; every entry not read has an empty name and score 0. A name line
-// keeps its first kMaxStoredNameLength characters; carriage returns are never kept.
+// Reads the tables from the file's text (any bytes at all). Line 2e holds the name of entry e
+// and line 2e + 1 its score, so a damaged line costs only its own entry: a score line that
+// holds no 32-bit decimal integer (after any blanks) gives score 0, a name line holding a
+// control character the empty name. A name line keeps its first kMaxStoredNameLength
+// characters; carriage returns are never kept. Entries the text ends before are empty with
+// score 0.
 HighScoreTable readHighScores(std::string_view text);
 
-// Writes scores.dat in full without ever leaving it part-written (see replaceDataFile).
+// Puts into groups 0..2 of table, each where its score ranks, the entries that onFile holds
+// and lastSeen, what the file held when this copy of the game last read or wrote it, does not
+// (a name and score stored twice count twice): what other copies of the game stored meanwhile
+// then stands beside this copy's own entries. Group 3 stays as it is.
+void foldInStoredEntries(HighScoreTable& table, const HighScoreTable& lastSeen,
+                         const HighScoreTable& onFile);
+
+// Writes scores.dat in full without ever leaving it part-written (see updateDataFile). Under
+// the file's lock, the entries other copies of the game stored since lastSeen are first folded
+// into table (foldInStoredEntries); lastSeen then becomes what the file holds after the save.
 // Returns false when the file could not be written; the game does not report it.
-bool saveHighScores(const HighScoreTable& table, const FileReplaceSteps& steps = systemFileSteps());
+bool saveHighScores(HighScoreTable& table, HighScoreTable& lastSeen,
+                    const FileReplaceSteps& steps = systemFileSteps());
 
 // Reads scores.dat, creating it empty when missing; a file that cannot be read gives empty
 // tables.

@@ -132,18 +132,28 @@ TEST_F(GameStartUp, StartUpReadsTheFilesThatExistAndShutDownLeavesThemAlone) {
     EXPECT_EQ(fileContents(kOptionsFile), "0 0");
 }
 
-TEST_F(GameStartUp, ClosingWhileANameIsTypedWritesNothing) {
+TEST_F(GameStartUp, ClosingWhileANameIsTypedStoresItWithTheNameSoFar) {
+    writeFile(kHighScoreFile, "OLD\n900\n");
     GameApplication game;
     game.initScene();
     GameState& state = game.gameState();
+    state.session.gameMode = Crazy;
     state.session.score = 300;
     state.screen = GameOver;
     send(game, WM_KEYDOWN, VK_SPACE);
     send(game, WM_KEYDOWN, 'A');
+    send(game, WM_KEYDOWN, 'B');
     ASSERT_EQ(state.nameEntry.nameEntryActive, 1);
+    EXPECT_EQ(fileContents(kHighScoreFile), "OLD\n900\n");
 
     game.shutdownScene();
-    EXPECT_EQ(fileContents(kHighScoreFile), "");
+    EXPECT_EQ(state.nameEntry.nameEntryActive, 0);
+    HighScoreTable expected;
+    setEntryName(expected.entries[0], "OLD");
+    expected.entries[0].score = 900;
+    setEntryName(tableRow(expected, Crazy, 0), "AB");
+    tableRow(expected, Crazy, 0).score = 300;
+    EXPECT_EQ(fileContents(kHighScoreFile), formatHighScores(expected));
 }
 
 TEST_F(GameStartUp, TheMenuCommandsWriteTheOptionsAndOpenTheHelpPage) {

@@ -1,6 +1,7 @@
 // The real game object on the real frame and device (OpenGL in an X server without a screen,
 // Xvfb), with the generated media: every screen is shown and drawn, and closing from the menu ends
 // the program without writing a file.
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "game/flow/game_application.h"
+#include "game/flow/high_scores.h"
 #include "platform/message_box.h"
 #include "platform/window.h"
 #include "tests/flow/temp_directory.h"
@@ -47,6 +49,28 @@ protected:
     void key(GameApplication& game, std::uint32_t virtualKey) {
         sendMessage(game.mainWindow, WM_KEYDOWN, virtualKey, 0);
         frames(game, 2);
+    }
+
+    // A key pressed and released on the window, as the window system reports it.
+    static void pushKey(GameApplication& game, SDL_Keycode key) {
+        SDL_Event event{};
+        event.key.windowID = SDL_GetWindowID(reinterpret_cast<SDL_Window*>(game.mainWindow));
+        event.key.keysym.sym = key;
+        event.key.keysym.scancode = SDL_GetScancodeFromKey(key);
+        for (Uint32 type : {Uint32{SDL_KEYDOWN}, Uint32{SDL_KEYUP}}) {
+            event.type = type;
+            event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+            SDL_PushEvent(&event);
+        }
+    }
+
+    // The window's close box clicked.
+    static void pushClose(GameApplication& game) {
+        SDL_Event event{};
+        event.type = SDL_WINDOWEVENT;
+        event.window.windowID = SDL_GetWindowID(reinterpret_cast<SDL_Window*>(game.mainWindow));
+        event.window.event = SDL_WINDOWEVENT_CLOSE;
+        SDL_PushEvent(&event);
     }
 
 private:
@@ -108,6 +132,37 @@ TEST_F(GameProgram, EveryScreenIsDrawnAndExitClosesTheProgramWithoutWritingAFile
     for (const char* file : {kGameInfoFile, kHighScoreFile, kOptionsFile}) {
         EXPECT_EQ(fileContents(file), "") << file;
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(GameProgram, ClosingTheWindowWhileANameIsTypedKeepsTheNewEntry) {
+    writeFile(kHighScoreFile, "FIRST\r\n5000\r\n");
+    GameApplication game;
+    ASSERT_EQ(game.createApp(nullptr), kResultOk);
+    frames(game, 3);
+    GameState& state = game.gameState();
+    state.session.score = 4321;
+    state.screen = GameOver;
+
+    pushKey(game, SDLK_SPACE);  // any key after the game: the score enters, at row 1
+    for (SDL_Keycode key : {SDLK_z, SDLK_o, SDLK_e, SDLK_BACKSPACE, SDLK_e, SDLK_SPACE, SDLK_2}) {
+        pushKey(game, key);
+    }
+    pushClose(game);
+    EXPECT_EQ(game.runLoop(), 0);
+    EXPECT_EQ(game.mainWindow, nullptr);
+    EXPECT_EQ(state.screen, HighScores);
+    EXPECT_TRUE(shownBoxes.empty()) << shownBoxes.front();
+
+    const HighScoreTable stored = readHighScores(fileContents(kHighScoreFile));
+    EXPECT_EQ(entryName(tableRow(stored, 0, 0)), "FIRST");
+    EXPECT_EQ(tableRow(stored, 0, 0).score, 5000);
+    EXPECT_EQ(entryName(tableRow(stored, 0, 1)), "ZOE 2");
+    EXPECT_EQ(tableRow(stored, 0, 1).score, 4321);
+    EXPECT_EQ(tableRow(stored, 0, 2).score, 0);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -9,8 +10,11 @@
 #include <climits>
 #include <random>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/messages.h"
+#include "tests/flow/ordinary_user.h"
 #include "tests/flow/temp_directory.h"
 
 namespace {
@@ -65,6 +69,12 @@ void fillGroup(HighScoreTable& table, int group, const int (&scores)[kRowsPerGro
 }
 
 constexpr int kFalling[kRowsPerGroup] = {100, 90, 80, 70, 60, 50, 40, 30, 20, 10};
+
+// Saves the table as the one copy of the game running would: nothing on file is new to it.
+bool saveAlone(HighScoreTable& table, const FileReplaceSteps& steps = systemFileSteps()) {
+    HighScoreTable lastSeen = loadHighScores();
+    return saveHighScores(table, lastSeen, steps);
+}
 
 }  // namespace
 
@@ -227,7 +237,7 @@ class HighScoreFile : public InTempDirectory {};
 
 TEST_F(HighScoreFile, FortyEntriesSurviveSaveAndLoad) {
     HighScoreTable table = distinctTable();
-    ASSERT_TRUE(saveHighScores(table));
+    ASSERT_TRUE(saveAlone(table));
     expectSameTables(table, loadHighScores());
     EXPECT_FALSE(exists(replacementFileName(kHighScoreFile).c_str()));
 }
@@ -237,7 +247,7 @@ TEST_F(HighScoreFile, SavedFileHoldsEightyLinesOfNameAndScore) {
     setEntryName(table.entries[0], "ANNA");
     table.entries[0].score = 1234;
     table.entries[1].score = -7;
-    ASSERT_TRUE(saveHighScores(table));
+    ASSERT_TRUE(saveAlone(table));
     std::string text = fileContents(kHighScoreFile);
     EXPECT_EQ(text.substr(0, 16), "ANNA\n1234\n\n-7\n\n0");
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2 * kHighScoreEntries);
@@ -249,7 +259,7 @@ TEST_F(HighScoreFile, GroupThreeSurvivesRepeatedSaves) {
     HighScoreTable original = table;
     for (int game = 0; game < 5; ++game) {
         insertScore(table, game % 3, findRank(table, game % 3, 1 << 20), 1 << 20);
-        ASSERT_TRUE(saveHighScores(table));
+        ASSERT_TRUE(saveAlone(table));
         table = loadHighScores();
     }
     for (int row = 0; row < kRowsPerGroup; ++row) {
@@ -320,28 +330,64 @@ TEST_F(HighScoreFile, LongJunkAfterAScoreIsSkipped) {
     EXPECT_EQ(table.entries[1].score, 20);
 }
 
-TEST_F(HighScoreFile, BlankLinesBeforeAScoreAreSkipped) {
-    HighScoreTable table = readHighScores("A\n\n\n  \t 10\nB\n20\n");
+TEST_F(HighScoreFile, BlanksBeforeAScoreOnItsLineAreSkipped) {
+    HighScoreTable table = readHighScores("A\n  \t 10\nB\n+20\r\n");
     EXPECT_EQ(entryName(table.entries[0]), "A");
     EXPECT_EQ(table.entries[0].score, 10);
     EXPECT_EQ(entryName(table.entries[1]), "B");
     EXPECT_EQ(table.entries[1].score, 20);
 }
 
-TEST_F(HighScoreFile, ReadingStopsAtAScoreThatIsNoNumber) {
-    std::string text = "A\n1\nB\n2\nC\nlots\nD\n4\n";
-    HighScoreTable table = readHighScores(text);
+TEST_F(HighScoreFile, AScoreLineWithoutANumberCostsOnlyItsOwnEntry) {
+    HighScoreTable table = readHighScores("A\n1\nB\n2\nC\nlots\nD\n4\nE\n\nF\n-\nG\n7\n");
     EXPECT_EQ(table.entries[1].score, 2);
     EXPECT_EQ(entryName(table.entries[2]), "C");
     EXPECT_EQ(table.entries[2].score, 0);
-    expectEmptyFrom(table, 3);
+    EXPECT_EQ(entryName(table.entries[3]), "D");
+    EXPECT_EQ(table.entries[3].score, 4);
+    EXPECT_EQ(entryName(table.entries[4]), "E") << "a blank score line is a damaged one";
+    EXPECT_EQ(table.entries[4].score, 0);
+    EXPECT_EQ(entryName(table.entries[5]), "F");
+    EXPECT_EQ(table.entries[5].score, 0);
+    EXPECT_EQ(entryName(table.entries[6]), "G");
+    EXPECT_EQ(table.entries[6].score, 7);
+    expectEmptyFrom(table, 7);
 }
 
-TEST_F(HighScoreFile, ScoreBeyondThirtyTwoBitsStopsReading) {
-    HighScoreTable table = readHighScores("A\n99999999999\nB\n2\n");
+TEST_F(HighScoreFile, ScoreBeyondThirtyTwoBitsCountsAsZero) {
+    HighScoreTable table = readHighScores("A\n99999999999\nB\n2\nC\n-2147483649\nD\n-2147483648\n");
     EXPECT_EQ(entryName(table.entries[0]), "A");
     EXPECT_EQ(table.entries[0].score, 0);
-    expectEmptyFrom(table, 1);
+    EXPECT_EQ(entryName(table.entries[1]), "B");
+    EXPECT_EQ(table.entries[1].score, 2);
+    EXPECT_EQ(table.entries[2].score, 0);
+    EXPECT_EQ(table.entries[3].score, INT_MIN);
+}
+
+TEST_F(HighScoreFile, ADamagedLineInTheMiddleOfTheTableCostsOnlyItsOwnEntry) {
+    std::string text = numberedFile("\r\n");
+    const std::size_t score17 = text.find("\r\n17\r\n") + 2;
+    text.replace(score17, 2, "#?\x07");  // entry 17's score line
+    const std::size_t name23 = text.find("N23");
+    text.replace(name23, 3, std::string("N\0\x01\x1b", 4));  // entry 23's name line
+    writeFile(kHighScoreFile, text);
+
+    HighScoreTable table = loadHighScores();
+    EXPECT_EQ(table.entries[17].score, 0);
+    EXPECT_EQ(entryName(table.entries[17]), "N17");
+    EXPECT_EQ(entryName(table.entries[23]), "") << "a name with control characters is damaged";
+    EXPECT_EQ(table.entries[23].score, 23);
+    for (int i = 0; i < kHighScoreEntries; ++i) {
+        if (i != 17 && i != 23) {
+            EXPECT_EQ(entryName(table.entries[i]), "N" + std::to_string(i)) << "entry " << i;
+            EXPECT_EQ(table.entries[i].score, i) << "entry " << i;
+        }
+    }
+
+    // The next save keeps every entry that was read, in its place.
+    HighScoreTable saved = table;
+    ASSERT_TRUE(saveAlone(saved));
+    expectSameTables(table, loadHighScores());
 }
 
 TEST_F(HighScoreFile, TruncatedFileKeepsWhatWasComplete) {
@@ -355,7 +401,7 @@ TEST_F(HighScoreFile, TruncatedFileKeepsWhatWasComplete) {
 
 TEST_F(HighScoreFile, FailedWriteLeavesTheOldFileWhole) {
     HighScoreTable old = distinctTable();
-    ASSERT_TRUE(saveHighScores(old));
+    ASSERT_TRUE(saveAlone(old));
     std::string oldText = fileContents(kHighScoreFile);
 
     FileReplaceSteps diskFull = systemFileSteps();
@@ -371,7 +417,7 @@ TEST_F(HighScoreFile, FailedWriteLeavesTheOldFileWhole) {
     };
     HighScoreTable changed = old;
     insertScore(changed, 0, 0, 999999);
-    EXPECT_FALSE(saveHighScores(changed, diskFull));
+    EXPECT_FALSE(saveAlone(changed, diskFull));
 
     EXPECT_EQ(fileContents(kHighScoreFile), oldText);
     EXPECT_FALSE(exists(replacementFileName(kHighScoreFile).c_str()));
@@ -380,7 +426,7 @@ TEST_F(HighScoreFile, FailedWriteLeavesTheOldFileWhole) {
 
 TEST_F(HighScoreFile, FailedSyncOrRenameLeavesTheOldFileWhole) {
     HighScoreTable old = distinctTable();
-    ASSERT_TRUE(saveHighScores(old));
+    ASSERT_TRUE(saveAlone(old));
     HighScoreTable changed;
 
     FileReplaceSteps syncFails = systemFileSteps();
@@ -388,7 +434,7 @@ TEST_F(HighScoreFile, FailedSyncOrRenameLeavesTheOldFileWhole) {
         errno = EIO;
         return -1;
     };
-    EXPECT_FALSE(saveHighScores(changed, syncFails));
+    EXPECT_FALSE(saveAlone(changed, syncFails));
     expectSameTables(old, loadHighScores());
 
     FileReplaceSteps renameFails = systemFileSteps();
@@ -396,14 +442,14 @@ TEST_F(HighScoreFile, FailedSyncOrRenameLeavesTheOldFileWhole) {
         errno = EXDEV;
         return -1;
     };
-    EXPECT_FALSE(saveHighScores(changed, renameFails));
+    EXPECT_FALSE(saveAlone(changed, renameFails));
     expectSameTables(old, loadHighScores());
     EXPECT_FALSE(exists(replacementFileName(kHighScoreFile).c_str()));
 }
 
 TEST_F(HighScoreFile, ProgramKilledPartWayThroughASaveLeavesTheOldFileWhole) {
     HighScoreTable old = distinctTable();
-    ASSERT_TRUE(saveHighScores(old));
+    ASSERT_TRUE(saveAlone(old));
     FileReplaceSteps killed = systemFileSteps();
     killed.write = [](int fd, const char* bytes, std::size_t count) -> long {
         if (::write(fd, bytes, count / 2) < 0) {
@@ -412,14 +458,14 @@ TEST_F(HighScoreFile, ProgramKilledPartWayThroughASaveLeavesTheOldFileWhole) {
         ::_exit(3);  // the process dies with half the new file written
     };
     HighScoreTable changed;
-    EXPECT_EXIT(saveHighScores(changed, killed), ::testing::ExitedWithCode(3), "");
+    EXPECT_EXIT(saveAlone(changed, killed), ::testing::ExitedWithCode(3), "");
     expectSameTables(old, loadHighScores());
 }
 
 TEST_F(HighScoreFile, StaleReplacementFromAnEarlierCrashIsOverwritten) {
     writeFile(replacementFileName(kHighScoreFile).c_str(), std::string(5000, 'z'));
     HighScoreTable table = distinctTable();
-    ASSERT_TRUE(saveHighScores(table));
+    ASSERT_TRUE(saveAlone(table));
     expectSameTables(table, loadHighScores());
     EXPECT_FALSE(exists(replacementFileName(kHighScoreFile).c_str()));
 }
@@ -435,5 +481,170 @@ TEST(HighScoreText, AnyTextReadsBackTheSameAfterASave) {
         }
         HighScoreTable once = readHighScores(text);
         expectSameTables(once, readHighScores(formatHighScores(once)));
+    }
+}
+
+// --- two copies of the game on one scores.dat -----------------------------------------------
+
+namespace {
+
+// One copy of the game: the table it shows, and what scores.dat held when it last read or
+// wrote the file.
+struct GameCopy {
+    HighScoreTable table = loadHighScores();
+    HighScoreTable lastSeen = table;
+};
+
+// The end of a good game: the score enters with its name, and the file is saved.
+bool storeName(GameCopy& copy, int group, const std::string& name, std::int32_t score) {
+    const int rank = findRank(copy.table, group, score);
+    if (rank == kNotRanked) {
+        return false;
+    }
+    insertScore(copy.table, group, rank, score);
+    setEntryName(tableRow(copy.table, group, rank), name);
+    return saveHighScores(copy.table, copy.lastSeen);
+}
+
+void expectGroup(const HighScoreTable& table, int group,
+                 std::initializer_list<std::pair<const char*, int>> rows) {
+    int row = 0;
+    for (const auto& [name, score] : rows) {
+        EXPECT_EQ(entryName(tableRow(table, group, row)), name) << "row " << row;
+        EXPECT_EQ(tableRow(table, group, row).score, score) << "row " << row;
+        ++row;
+    }
+    for (; row < kRowsPerGroup; ++row) {
+        EXPECT_EQ(entryName(tableRow(table, group, row)), "") << "row " << row;
+        EXPECT_EQ(tableRow(table, group, row).score, 0) << "row " << row;
+    }
+}
+
+}  // namespace
+
+TEST_F(HighScoreFile, TwoCopiesStoringNamesInTurnKeepEveryName) {
+    GameCopy first;
+    GameCopy second;
+    ASSERT_TRUE(storeName(first, 1, "ANNA", 500));
+    ASSERT_TRUE(storeName(second, 1, "BERT", 300));
+    ASSERT_TRUE(storeName(first, 1, "CARL", 400));
+    ASSERT_TRUE(storeName(second, 2, "DORA", 50));
+
+    const HighScoreTable stored = loadHighScores();
+    expectGroup(stored, 1, {{"ANNA", 500}, {"CARL", 400}, {"BERT", 300}});
+    expectGroup(stored, 2, {{"DORA", 50}});
+    expectGroup(stored, 0, {});
+    expectSameTables(stored, second.table);
+    SCOPED_TRACE("each copy shows what the other stored before its own last save");
+    expectGroup(first.table, 1, {{"ANNA", 500}, {"CARL", 400}, {"BERT", 300}});
+    expectGroup(first.table, 2, {});
+}
+
+TEST_F(HighScoreFile, TheSameNameAndScoreStoredByBothCopiesStandsTwice) {
+    GameCopy first;
+    GameCopy second;
+    ASSERT_TRUE(storeName(first, 0, "SAM", 100));
+    ASSERT_TRUE(storeName(second, 0, "SAM", 100));
+    ASSERT_TRUE(storeName(first, 0, "TOM", 90));
+    expectGroup(loadHighScores(), 0, {{"SAM", 100}, {"SAM", 100}, {"TOM", 90}});
+}
+
+TEST_F(HighScoreFile, EntriesThatDroppedOutOfAFullGroupStayOut) {
+    HighScoreTable full;
+    fillGroup(full, 0, kFalling);
+    ASSERT_TRUE(saveAlone(full));
+    GameCopy first;
+    GameCopy second;
+    ASSERT_TRUE(storeName(second, 0, "NEW", 55));  // ROW9 with 10 drops out
+    ASSERT_TRUE(storeName(first, 0, "TOP", 200));  // ROW9 here too, ROW8 as NEW comes in
+    ASSERT_TRUE(storeName(first, 0, "LOW", 35));   // and ROW7 with 30
+    const HighScoreTable stored = loadHighScores();
+    expectGroup(stored, 0,
+                {{"TOP", 200},
+                 {"ROW0", 100},
+                 {"ROW1", 90},
+                 {"ROW2", 80},
+                 {"ROW3", 70},
+                 {"ROW4", 60},
+                 {"NEW", 55},
+                 {"ROW5", 50},
+                 {"ROW6", 40},
+                 {"LOW", 35}});
+}
+
+TEST_F(HighScoreFile, AReadOnlyScoresFileIsLeftAloneAndTheTableKept) {
+    EXPECT_EXIT(
+        {
+            becomeOrdinaryUser();
+            HighScoreTable table = distinctTable();
+            const std::string before = formatHighScores(table);
+            writeFile(kHighScoreFile, before);
+            ::chmod(kHighScoreFile, 0444);
+            insertScore(table, 0, 0, 1 << 30);
+            const HighScoreTable inMemory = table;
+            HighScoreTable lastSeen = readHighScores(before);
+            const bool saved = saveHighScores(table, lastSeen);
+            std::_Exit(!saved && fileContents(kHighScoreFile) == before &&
+                               formatHighScores(table) == formatHighScores(inMemory)
+                           ? 0
+                           : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
+TEST_F(HighScoreFile, ALinkedScoresFileIsSavedThroughTheLink) {
+    ASSERT_EQ(::mkdir("shared", 0700), 0);
+    ASSERT_EQ(::symlink("shared/kolvane-scores", kHighScoreFile), 0);
+    GameCopy copy;
+    ASSERT_TRUE(storeName(copy, 2, "LINK", 77));
+    struct stat info {};
+    ASSERT_EQ(::lstat(kHighScoreFile, &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode));
+    expectGroup(readHighScores(fileContents("shared/kolvane-scores")), 2, {{"LINK", 77}});
+}
+
+// Real processes, each with the table it read at its start, storing names as fast as they can
+// into the same file: no name is lost to the other's saves.
+TEST_F(HighScoreFile, CopiesInSeparateProcessesStoringAtOnceLoseNoName) {
+    constexpr int kCopies = 3;
+    constexpr int kNamesEach = 3;
+    int start[2];
+    ASSERT_EQ(::pipe(start), 0);
+    std::vector<pid_t> copies;
+    for (int copy = 0; copy < kCopies; ++copy) {
+        const pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            ::close(start[1]);
+            GameCopy game;
+            char go = 0;
+            if (::read(start[0], &go, 1) != 0) {
+                ::_exit(2);
+            }
+            for (int n = 0; n < kNamesEach; ++n) {
+                const std::string name =
+                    "COPY" + std::to_string(copy) + " GAME" + std::to_string(n);
+                if (!storeName(game, 1, name, 1000 + copy * 10 + n)) {
+                    ::_exit(3);
+                }
+            }
+            ::_exit(0);
+        }
+        copies.push_back(pid);
+    }
+    ::close(start[0]);
+    ::close(start[1]);  // every copy has read the file by now or reads the same empty one
+    for (pid_t pid : copies) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    const HighScoreTable stored = loadHighScores();
+    for (int copy = kCopies - 1, row = 0; copy >= 0; --copy) {
+        for (int n = kNamesEach - 1; n >= 0; --n, ++row) {
+            EXPECT_EQ(entryName(tableRow(stored, 1, row)),
+                      "COPY" + std::to_string(copy) + " GAME" + std::to_string(n));
+            EXPECT_EQ(tableRow(stored, 1, row).score, 1000 + copy * 10 + n);
+        }
     }
 }

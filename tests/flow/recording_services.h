@@ -25,7 +25,7 @@ public:
     void saveOptions(const Options& options) override {
         calls_.push_back("save options " + formatOptions(options));
     }
-    void saveHighScores(const HighScoreTable& table) override {
+    void saveHighScores(HighScoreTable& table) override {
         savedTable = table;
         calls_.push_back("save scores");
     }
