@@ -12,6 +12,8 @@ constexpr std::size_t kChunkHeaderBytes = 8;
 constexpr std::size_t kFormTypeBytes = 4;
 constexpr std::size_t kPcmFormatBytes = 16;
 constexpr std::size_t kFullFormatBytes = 18;
+constexpr std::size_t kSubFormatOffset = 24;
+constexpr std::size_t kExtensibleFormatBytes = 40;
 
 std::uint16_t readLe16(const std::uint8_t* p) {
     return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
@@ -26,25 +28,33 @@ bool hasId(const std::uint8_t* p, const char (&id)[5]) {
     return std::memcmp(p, id, 4) == 0;
 }
 
-// A chunk found inside a region: its body holds at most the bytes the region really has.
+// A chunk found inside a region: its body holds at most the bytes the file really has.
 struct Chunk {
     const std::uint8_t* id;
     std::span<const std::uint8_t> body;
     std::uint32_t declaredSize;
 };
 
+// A run of chunks: their headers lie within `declared`, their bodies may reach on to the end of
+// `present`, which begins where `declared` does.
+struct ChunkRegion {
+    std::span<const std::uint8_t> declared;
+    std::span<const std::uint8_t> present;
+};
+
 // Walks the chunks of `region` in order, each followed by its pad byte when its size is odd,
-// and returns the first for which `wanted` says yes. A header cut off by the region's end
+// and returns the first for which `wanted` says yes. A header cut off by the declared end
 // ends the walk.
 template <typename Predicate>
-std::optional<Chunk> findChunk(std::span<const std::uint8_t> region, Predicate wanted) {
+std::optional<Chunk> findChunk(const ChunkRegion& region, Predicate wanted) {
     std::uint64_t offset = 0;
-    while (offset + kChunkHeaderBytes <= region.size()) {
-        const std::uint8_t* header = region.data() + offset;
+    while (offset + kChunkHeaderBytes <= region.declared.size()) {
+        const std::uint8_t* header = region.present.data() + offset;
         const std::uint32_t size = readLe32(header + 4);
         const std::uint64_t bodyStart = offset + kChunkHeaderBytes;
-        const std::uint64_t present = std::min<std::uint64_t>(size, region.size() - bodyStart);
-        Chunk chunk{header, region.subspan(bodyStart, present), size};
+        const std::uint64_t available =
+            std::min<std::uint64_t>(size, region.present.size() - bodyStart);
+        Chunk chunk{header, region.present.subspan(bodyStart, available), size};
         if (wanted(chunk)) {
             return chunk;
         }
@@ -53,18 +63,20 @@ std::optional<Chunk> findChunk(std::span<const std::uint8_t> region, Predicate w
     return std::nullopt;
 }
 
-std::optional<std::span<const std::uint8_t>> findWaveForm(std::span<const std::uint8_t> file) {
-    auto riff = findChunk(file, [](const Chunk& c) {
+std::optional<ChunkRegion> findWaveForm(std::span<const std::uint8_t> file) {
+    auto riff = findChunk(ChunkRegion{file, file}, [](const Chunk& c) {
         return hasId(c.id, "RIFF") && c.body.size() >= kFormTypeBytes &&
                hasId(c.body.data(), "WAVE");
     });
     if (!riff) {
         return std::nullopt;
     }
-    return riff->body.subspan(kFormTypeBytes);
+    const std::size_t formStart =
+        static_cast<std::size_t>(riff->body.data() - file.data()) + kFormTypeBytes;
+    return ChunkRegion{riff->body.subspan(kFormTypeBytes), file.subspan(formStart)};
 }
 
-std::optional<Chunk> findNamedChunk(std::span<const std::uint8_t> form, const char (&id)[5]) {
+std::optional<Chunk> findNamedChunk(const ChunkRegion& form, const char (&id)[5]) {
     return findChunk(form, [&id](const Chunk& c) { return hasId(c.id, id); });
 }
 
@@ -79,6 +91,21 @@ WaveFormat readFormat(std::span<const std::uint8_t> body) {
     format.bitsPerSample = readLe16(p + 14);
     format.extraSize = body.size() >= kFullFormatBytes ? readLe16(p + 16) : 0;
     return format;
+}
+
+// The tag a WAVE_FORMAT_EXTENSIBLE record's sub-format stands for: the standard sub-format
+// GUIDs are a tag in their first four bytes followed by these twelve.
+std::uint16_t extensibleCoding(std::span<const std::uint8_t> body) {
+    static constexpr std::uint8_t kTagGuidTail[12] = {0x00, 0x00, 0x10, 0x00, 0x80, 0x00,
+                                                      0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+    if (body.size() < kExtensibleFormatBytes) {
+        return 0;
+    }
+    const std::uint8_t* guid = body.data() + kSubFormatOffset;
+    if (readLe32(guid) > 0xFFFF || std::memcmp(guid + 4, kTagGuidTail, sizeof kTagGuidTail) != 0) {
+        return 0;
+    }
+    return readLe16(guid);
 }
 
 std::optional<std::vector<std::uint8_t>> readWholeFile(const std::string& path) {
@@ -112,6 +139,8 @@ WaveFile readWaveBytes(std::span<const std::uint8_t> bytes) {
         return wave;
     }
     wave.format = readFormat(fmt->body);
+    wave.sampleCoding = wave.format.formatTag == kWaveFormatExtensible ? extensibleCoding(fmt->body)
+                                                                       : wave.format.formatTag;
     wave.samples.assign(data->body.begin(), data->body.end());
     wave.dataSize = static_cast<std::uint32_t>(wave.samples.size());
     wave.loaded = true;

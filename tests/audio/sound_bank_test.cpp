@@ -292,7 +292,7 @@ TEST_F(SoundBankTest, SoundsTheMixerCannotPlayAreSilentButKeepTheirNumbers) {
     writeFile(folder_ / "Sound" / "adpcm.wav",
               waveFile(FormatRecord{.tag = 2, .channels = 1, .bits = 4, .blockAlignOverride = 32},
                        samples));
-    writeFile(folder_ / "Sound" / "24bit.wav", waveFile(FormatRecord{.bits = 24}, samples));
+    writeFile(folder_ / "Sound" / "48bit.wav", waveFile(FormatRecord{.bits = 48}, samples));
     writeFile(folder_ / "Sound" / "badalign.wav",
               waveFile(FormatRecord{.channels = 2, .blockAlignOverride = 3}, samples));
     writeFile(folder_ / "Sound" / "norate.wav", waveFile(FormatRecord{.rate = 0}, samples));
@@ -300,7 +300,7 @@ TEST_F(SoundBankTest, SoundsTheMixerCannotPlayAreSilentButKeepTheirNumbers) {
     writeFile(folder_ / "Sound" / "noise.wav", Bytes(100, 0xAB));
     openBank({});
     for (const char* name :
-         {"adpcm.wav", "24bit.wav", "badalign.wav", "norate.wav", "empty.wav", "noise.wav"}) {
+         {"adpcm.wav", "48bit.wav", "badalign.wav", "norate.wav", "empty.wav", "noise.wav"}) {
         EXPECT_EQ(bank_->loadSound(soundFile(name)), 0) << name;
     }
     EXPECT_EQ(bank_->loadSound(soundFile("a.wav")), 1);
@@ -313,6 +313,51 @@ TEST_F(SoundBankTest, SoundsTheMixerCannotPlayAreSilentButKeepTheirNumbers) {
     const std::vector<Frame> output = finish();
     const std::int64_t start = firstSound(output);
     EXPECT_EQ(output, expectedOutput({{&kSoundA, start, start + kSoundFrames}}, output.size()));
+}
+
+TEST_F(SoundBankTest, MuLawAndExtensibleTwentyFourBitSoundsPlayAsTheyAreCoded) {
+    // Stereo at the mixer's rate: mu-law codes whose linear values are known, and 24-bit
+    // samples in a WAVE_FORMAT_EXTENSIBLE file, each left and right one the negative of the
+    // other.
+    const std::uint8_t codes[][2] = {{0x80, 0x00}, {0xEF, 0x6F}, {0xFE, 0x7E}, {0xF0, 0x70}};
+    const std::int16_t linear[] = {32124, 132, 8, 120};
+    Bytes muLaw;
+    std::vector<Frame> muLawFrames;
+    Bytes deep;
+    for (std::int64_t i = 0; i < kSoundFrames; ++i) {
+        const std::size_t pick = static_cast<std::size_t>(i / 100 % 4);
+        muLaw.insert(muLaw.end(), {codes[pick][0], codes[pick][1]});
+        muLawFrames.push_back(Frame{linear[pick], static_cast<std::int16_t>(-linear[pick])});
+        const std::int32_t level = 0x100000 * (1 + static_cast<std::int32_t>(pick));
+        appendLe(deep, static_cast<std::uint32_t>(level) & 0xFFFFFF, 3);
+        appendLe(deep, static_cast<std::uint32_t>(-level) & 0xFFFFFF, 3);
+    }
+    writeFile(folder_ / "Sound" / "mulaw.wav",
+              waveFile(FormatRecord{.tag = 7, .channels = 2, .rate = 44100, .bits = 8}, muLaw));
+    writeFile(
+        folder_ / "Sound" / "deep.wav",
+        riffWave({chunk("fmt ", extensibleFormatBody(1, 2, 44100, 24, 24)), chunk("data", deep)}));
+    openBank({"mulaw.wav", "deep.wav"});
+    const auto first = play(1);
+    waitFrames(first.second + kSoundFrames + kMargin);
+    const auto second = play(2);
+    waitFrames(second.second + kSoundFrames + kMargin);
+    const std::vector<Frame> output = finish();
+
+    const std::int64_t start = firstSound(output);
+    ASSERT_GE(start, 0);
+    const std::int64_t deepStart = firstSound(output, start + kSoundFrames);
+    ASSERT_GE(deepStart, second.first);
+    const std::vector<Frame> heardFirst(output.begin(), output.begin() + deepStart);
+    EXPECT_EQ(heardFirst,
+              expectedOutput({{&muLawFrames, start, start + kSoundFrames}}, heardFirst.size()));
+    EXPECT_EQ(countSounding(output), 2 * kSoundFrames);
+    for (std::int64_t i = 0; i < kSoundFrames; i += 50) {
+        const Frame heard = output[static_cast<std::size_t>(deepStart + i)];
+        const int level = 0x1000 * (1 + static_cast<int>(i / 100 % 4));  // the top 16 of 24 bits
+        EXPECT_NEAR(heard.left, level, 1) << "frame " << i;
+        EXPECT_NEAR(heard.right, -level, 1) << "frame " << i;
+    }
 }
 
 TEST_F(SoundBankTest, WithoutAnAudioDeviceEverythingFailsQuietly) {

@@ -74,6 +74,26 @@ inline Bytes formatBody(const FormatRecord& f) {
     return body;
 }
 
+// A WAVE_FORMAT_EXTENSIBLE record: the 18 bytes, then valid bits, a channel mask and the
+// standard sub-format GUID of the coding tag `coding` (1 integer PCM, 3 float).
+inline Bytes extensibleFormatBody(std::uint16_t coding, std::uint16_t channels, std::uint32_t rate,
+                                  std::uint16_t bits, std::uint16_t validBits) {
+    Bytes body = formatBody(FormatRecord{.tag = 0xFFFE,
+                                         .channels = channels,
+                                         .rate = rate,
+                                         .bits = bits,
+                                         .recordBytes = 18,
+                                         .extraSize = 22});
+    appendLe(body, validBits, 2);
+    appendLe(body, channels == 2 ? 0x3 : 0x4, 4);  // front left and right, or front centre
+    appendLe(body, coding, 4);
+    for (std::uint8_t b :
+         {0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}) {
+        body.push_back(b);
+    }
+    return body;
+}
+
 // "RIFF" size "WAVE" followed by the given chunks.
 inline Bytes riffWave(std::initializer_list<Bytes> chunks, std::int64_t declaredSize = -1) {
     Bytes form;

@@ -151,3 +151,47 @@ TEST(WaveReader, ReadsFilesByTheGamesNamesAndQuietlyMissesAbsentOnes) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(WaveReader, TellsTheSampleCodingOfAnExtensibleRecordByItsSubFormat) {
+    const Bytes data = chunk("data", kStereoSamples);
+    const WaveFile pcm =
+        readWaveBytes(riffWave({chunk("fmt ", extensibleFormatBody(1, 2, 48000, 16, 16)), data}));
+    ASSERT_TRUE(pcm.loaded);
+    EXPECT_EQ(pcm.format.formatTag, kWaveFormatExtensible) << "the record is kept as stored";
+    EXPECT_EQ(pcm.format.extraSize, 22);
+    EXPECT_EQ(pcm.sampleCoding, kWaveFormatPcm);
+    const WaveFile real =
+        readWaveBytes(riffWave({chunk("fmt ", extensibleFormatBody(3, 1, 48000, 32, 32)), data}));
+    EXPECT_EQ(real.sampleCoding, kWaveFormatFloat);
+
+    Bytes foreign = extensibleFormatBody(1, 2, 48000, 16, 16);
+    foreign[39] ^= 0xFF;  // the GUID no longer ends as the standard ones do
+    EXPECT_EQ(readWaveBytes(riffWave({chunk("fmt ", foreign), data})).sampleCoding, 0);
+    const Bytes cut(foreign.begin(), foreign.begin() + 30);
+    EXPECT_EQ(readWaveBytes(riffWave({chunk("fmt ", cut), data})).sampleCoding, 0);
+
+    EXPECT_EQ(readWaveBytes(waveFile(FormatRecord{.tag = 7, .bits = 8}, kOddSamples)).sampleCoding,
+              kWaveFormatMuLaw);
+}
+
+TEST(WaveReader, ADataChunkRunningPastTheDeclaredFormKeepsWhatTheFileHolds) {
+    const Bytes fmt = chunk("fmt ", formatBody(FormatRecord{.channels = 2}));
+    const Bytes data = chunk("data", kStereoSamples);
+    // The form's size counts the data chunk's header and only two of its bytes.
+    const auto formSize = static_cast<std::int64_t>(4 + fmt.size() + 8 + 2);
+    const WaveFile wave = readWaveBytes(riffWave({fmt, data}, formSize));
+    ASSERT_TRUE(wave.loaded);
+    EXPECT_EQ(wave.samples, kStereoSamples);
+    EXPECT_EQ(wave.dataSize, kStereoSamples.size());
+
+    // Where the file ends first, the bytes it has are kept.
+    Bytes cut = riffWave({fmt, data}, formSize);
+    cut.resize(cut.size() - 5);
+    const WaveFile shortened = readWaveBytes(cut);
+    ASSERT_TRUE(shortened.loaded);
+    EXPECT_EQ(shortened.samples, Bytes(kStereoSamples.begin(), kStereoSamples.end() - 5));
+}
+
+}  // namespace
