@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <span>
+#include <vector>
 
 // True when `bytes` is a Standard MIDI File whose header and every track it announces are
 // complete: "MThd" with at least 6 header bytes, one or more tracks, a non-zero time division,
@@ -13,3 +14,13 @@ bool isCompleteMidiFile(std::span<const std::uint8_t> bytes);
 
 // Music files larger than this are not opened.
 constexpr std::uint64_t kMaxMidiFileBytes = 16u << 20;
+
+// The Standard MIDI File the synthesiser should play for a music file's bytes, or nothing
+// (empty) when the file cannot be played. A RIFF "RMID" file gives the MIDI file of its "data"
+// chunk. A complete file (isCompleteMidiFile) of format 0 or 1 comes back as it is. The
+// patterns of a complete format-2 file, which are meant to play one after another while the
+// synthesiser would play them all at once, come back laid end to end in the one track of a
+// format-0 file: each pattern starts where the one before it ends (at its end-of-track event)
+// and at the default tempo. Anything else is refused: another format, a file larger than
+// kMaxMidiFileBytes, or a format-2 track whose events cannot be read exactly.
+std::vector<std::uint8_t> playableMidiFile(std::span<const std::uint8_t> bytes);
