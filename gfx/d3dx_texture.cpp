@@ -1,4 +1,5 @@
-// Textures from bitmap files, through SDL's BMP reader, with a full mip chain.
+// Textures from bitmap files, with a full mip chain: pixels in bit fields (16 and 32 bits) through
+// our own decoder, every other bitmap (palettes, 24 bits, run-length coding) through SDL's.
 #include <SDL.h>
 
 #include <algorithm>
@@ -9,8 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "gfx/bitmap_file.h"
 #include "gfx/d3dx.h"
 #include "gfx/file_names.h"
+#include "gfx/image.h"
 #include "gfx/resource.h"
 
 namespace {
@@ -20,31 +23,9 @@ struct SurfaceFree {
 };
 using Surface = std::unique_ptr<SDL_Surface, SurfaceFree>;
 
-// The texture format that keeps what the file holds: 16-bit files keep their layout, 32-bit
-// files with an alpha channel keep it (when any texel uses it), everything else becomes 32-bit
-// without alpha.
-D3DFORMAT textureFormatFor(const SDL_PixelFormat& format) {
-    if (format.BitsPerPixel == 16) {
-        if (format.Amask != 0) {
-            return D3DFMT_A1R5G5B5;
-        }
-        return format.Gmask == 0x07E0 ? D3DFMT_R5G6B5 : D3DFMT_X1R5G5B5;
-    }
-    if (format.BitsPerPixel == 32 && format.Amask != 0) {
-        return D3DFMT_A8R8G8B8;
-    }
-    return D3DFMT_X8R8G8B8;
-}
-
-struct ArgbImage {
-    UINT width = 0;
-    UINT height = 0;
-    std::vector<std::uint32_t> pixels;
-};
-
 // The next smaller mip level: each texel the average of the (up to) four it covers.
-ArgbImage halve(const ArgbImage& image) {
-    ArgbImage half;
+FrameImage halve(const FrameImage& image) {
+    FrameImage half;
     half.width = std::max(1u, image.width / 2);
     half.height = std::max(1u, image.height / 2);
     half.pixels.resize(std::size_t{half.width} * half.height);
@@ -74,7 +55,7 @@ ArgbImage halve(const ArgbImage& image) {
 }
 
 HRESULT fillLevel(IDirect3DTexture8* texture, UINT level, D3DFORMAT format,
-                  const ArgbImage& image) {
+                  const FrameImage& image) {
     D3DLOCKED_RECT locked{};
     const HRESULT lockResult = texture->LockRect(level, &locked, nullptr, 0);
     if (FAILED(lockResult)) {
@@ -89,13 +70,13 @@ HRESULT fillLevel(IDirect3DTexture8* texture, UINT level, D3DFORMAT format,
     return texture->UnlockRect(level);
 }
 
-bool hasTransparency(const ArgbImage& image) {
+bool hasTransparency(const FrameImage& image) {
     return std::any_of(image.pixels.begin(), image.pixels.end(),
                        [](std::uint32_t p) { return (p >> 24) != 0xFF; });
 }
 
-ArgbImage argbOf(SDL_Surface* surface) {
-    ArgbImage image;
+FrameImage argbOf(SDL_Surface* surface) {
+    FrameImage image;
     image.width = static_cast<UINT>(surface->w);
     image.height = static_cast<UINT>(surface->h);
     image.pixels.resize(std::size_t{image.width} * image.height);
@@ -115,83 +96,87 @@ struct RwopsClose {
 };
 using RwFile = std::unique_ptr<SDL_RWops, RwopsClose>;
 
-constexpr std::size_t bitmapFileHeaderBytes = 14;
-constexpr std::uint32_t os2InfoHeaderBytes = 12;
-constexpr std::uint32_t windowsInfoHeaderBytes = 40;
-constexpr std::uint32_t uncompressed = 0;
-constexpr std::uint32_t bitFields = 3;
-
-// What a bitmap's headers declare, before any pixel is decoded.
-struct BitmapHeader {
-    std::int64_t width = 0;
-    std::int64_t height = 0;  // rows, whichever way they run
-    std::uint32_t bitsPerPixel = 0;
-    std::uint32_t compression = uncompressed;
-    std::uint32_t pixelOffset = 0;
-};
-
-std::uint32_t little(const std::uint8_t* bytes, int count) {
-    std::uint32_t value = 0;
-    for (int i = count - 1; i >= 0; --i) {
-        value = value << 8 | bytes[i];
-    }
-    return value;
-}
-
-std::optional<BitmapHeader> bitmapHeader(SDL_RWops* file) {
-    std::uint8_t bytes[bitmapFileHeaderBytes + windowsInfoHeaderBytes] = {};
-    const std::size_t read = SDL_RWread(file, bytes, 1, sizeof bytes);
-    if (read < bitmapFileHeaderBytes + os2InfoHeaderBytes || bytes[0] != 'B' || bytes[1] != 'M') {
-        return std::nullopt;
-    }
-    const std::uint8_t* info = bytes + bitmapFileHeaderBytes;
-    BitmapHeader header;
-    header.pixelOffset = little(bytes + 10, 4);
-    const std::uint32_t infoBytes = little(info, 4);
-    if (infoBytes == os2InfoHeaderBytes) {
-        header.width = little(info + 4, 2);
-        header.height = little(info + 6, 2);
-        header.bitsPerPixel = little(info + 10, 2);
-    } else if (infoBytes >= windowsInfoHeaderBytes && read == sizeof bytes) {
-        header.width = static_cast<std::int32_t>(little(info + 4, 4));
-        const auto rows = static_cast<std::int32_t>(little(info + 8, 4));
-        header.height = rows < 0 ? -std::int64_t{rows} : rows;
-        header.bitsPerPixel = little(info + 14, 2);
-        header.compression = little(info + 16, 4);
-    } else {
-        return std::nullopt;
-    }
-    return header;
-}
-
-// Whether the bitmap's size is one the device takes and, for pixels stored as they are, one the
-// file holds enough bytes for (the last row's padding may be missing).
-bool bitmapFits(const BitmapHeader& header, const D3DCAPS8& caps, std::int64_t fileBytes) {
-    if (header.width <= 0 || header.height <= 0 || header.width > caps.MaxTextureWidth ||
-        header.height > caps.MaxTextureHeight) {
-        return false;
-    }
-    if (header.compression != uncompressed && header.compression != bitFields) {
-        return true;
+// Bytes a bitmap's pixels take when they are stored as they are (the last row's padding may
+// be missing); 0 for run-length coded ones, whose size only their decoding tells.
+std::int64_t storedPixelBytes(const BitmapHeader& header) {
+    if (header.compression != kBitmapUncompressed && header.compression != kBitmapBitFields &&
+        header.compression != kBitmapAlphaBitFields) {
+        return 0;
     }
     const std::int64_t rowBits = header.width * header.bitsPerPixel;
     const std::int64_t rowBytes = (rowBits + 31) / 32 * 4;
-    const std::int64_t needed = rowBytes * (header.height - 1) + (rowBits + 7) / 8;
-    return header.bitsPerPixel > 0 && fileBytes - header.pixelOffset >= needed;
+    return rowBytes * (header.height - 1) + (rowBits + 7) / 8;
+}
+
+// Whether the bitmap's size is one the device takes and, for pixels stored as they are, one the
+// file holds enough bytes for.
+bool bitmapFits(const BitmapHeader& header, const D3DCAPS8& caps, std::int64_t fileBytes) {
+    if (header.width <= 0 || header.height <= 0 || header.width > caps.MaxTextureWidth ||
+        header.height > caps.MaxTextureHeight || header.bitsPerPixel == 0) {
+        return false;
+    }
+    return fileBytes - std::int64_t{header.pixelOffset} >= storedPixelBytes(header);
+}
+
+// A bitmap decoded, with the texture format that keeps what it holds.
+struct DecodedBitmap {
+    FrameImage image;
+    D3DFORMAT format = D3DFMT_X8R8G8B8;
+};
+
+std::optional<DecodedBitmap> decodeBitFields(SDL_RWops* file, const BitmapHeader& header) {
+    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(storedPixelBytes(header)));
+    if (SDL_RWseek(file, header.pixelOffset, RW_SEEK_SET) < 0 ||
+        SDL_RWread(file, pixels.data(), 1, pixels.size()) != pixels.size()) {
+        return std::nullopt;
+    }
+    std::optional<FrameImage> image = decodeBitFieldBitmap(header, pixels);
+    if (!image) {
+        return std::nullopt;
+    }
+    DecodedBitmap decoded{std::move(*image), bitFieldTextureFormat(header)};
+    // An alpha channel that every texel leaves opaque is no alpha at all.
+    if (decoded.format == D3DFMT_A8R8G8B8 && !hasTransparency(decoded.image)) {
+        decoded.format = D3DFMT_X8R8G8B8;
+    }
+    return decoded;
+}
+
+std::optional<DecodedBitmap> decodeWithSdl(SDL_RWops* file) {
+    if (SDL_RWseek(file, 0, RW_SEEK_SET) != 0) {
+        return std::nullopt;
+    }
+    const Surface loaded(SDL_LoadBMP_RW(file, 0));
+    if (!loaded || loaded->w <= 0 || loaded->h <= 0) {
+        return std::nullopt;
+    }
+    const Surface argb(SDL_ConvertSurfaceFormat(loaded.get(), SDL_PIXELFORMAT_ARGB8888, 0));
+    if (!argb) {
+        return std::nullopt;
+    }
+    return DecodedBitmap{argbOf(argb.get()), D3DFMT_X8R8G8B8};
 }
 
 // The bitmap decoded, once its header shows a size the device takes; nothing otherwise.
-Surface loadedBitmap(const std::string& name, const D3DCAPS8& caps) {
+std::optional<DecodedBitmap> loadedBitmap(const std::string& name, const D3DCAPS8& caps) {
     RwFile file(SDL_RWFromFile(name.c_str(), "rb"));
     if (!file) {
-        return nullptr;
+        return std::nullopt;
     }
-    const std::optional<BitmapHeader> header = bitmapHeader(file.get());
-    if (!header || !bitmapFits(*header, caps, SDL_RWsize(file.get())) ||
-        SDL_RWseek(file.get(), 0, RW_SEEK_SET) != 0) {
-        return nullptr;
+    std::uint8_t head[kBitmapHeadBytes] = {};
+    const std::size_t read = SDL_RWread(file.get(), head, 1, sizeof head);
+    const std::optional<BitmapHeader> header = readBitmapHeader(std::span(head, read));
+    if (!header || !bitmapFits(*header, caps, SDL_RWsize(file.get()))) {
+        return std::nullopt;
     }
-    return Surface(SDL_LoadBMP_RW(file.get(), 0));
+    std::optional<DecodedBitmap> decoded = isBitFieldBitmap(*header)
+                                               ? decodeBitFields(file.get(), *header)
+                                               : decodeWithSdl(file.get());
+    if (!decoded || decoded->image.width > caps.MaxTextureWidth ||
+        decoded->image.height > caps.MaxTextureHeight) {
+        return std::nullopt;
+    }
+    return decoded;
 }
 
 }  // namespace
@@ -203,23 +188,12 @@ HRESULT D3DXCreateTextureFromFileA(IDirect3DDevice8* device, const char* fileNam
     }
     D3DCAPS8 caps{};
     device->GetDeviceCaps(&caps);
-    const Surface loaded = loadedBitmap(hostFileName(fileName), caps);
-    if (!loaded || loaded->w <= 0 || loaded->h <= 0) {
+    std::optional<DecodedBitmap> decoded = loadedBitmap(hostFileName(fileName), caps);
+    if (!decoded) {
         return D3DXERR_INVALIDDATA;
     }
-    if (static_cast<DWORD>(loaded->w) > caps.MaxTextureWidth ||
-        static_cast<DWORD>(loaded->h) > caps.MaxTextureHeight) {
-        return D3DXERR_INVALIDDATA;
-    }
-    const Surface argb(SDL_ConvertSurfaceFormat(loaded.get(), SDL_PIXELFORMAT_ARGB8888, 0));
-    if (!argb) {
-        return E_OUTOFMEMORY;
-    }
-    ArgbImage level = argbOf(argb.get());
-    D3DFORMAT format = textureFormatFor(*loaded->format);
-    if (format == D3DFMT_A8R8G8B8 && !hasTransparency(level)) {
-        format = D3DFMT_X8R8G8B8;
-    }
+    FrameImage level = std::move(decoded->image);
+    const D3DFORMAT format = decoded->format;
     IDirect3DTexture8* created = nullptr;
     const HRESULT made =
         device->CreateTexture(level.width, level.height, 0, 0, format, D3DPOOL_MANAGED, &created);

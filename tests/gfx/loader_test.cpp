@@ -32,28 +32,31 @@ struct BitmapSpec {
     int width;
     int height;  // negative: rows stored top-down
     int bitsPerPixel;
-    int compression;                     // 0 none, 1 RLE8, 2 RLE4, 3 bit fields
+    int compression;  // 0 none, 1 RLE8, 2 RLE4, 3 bit fields, 6 bit fields with alpha
     std::vector<std::uint32_t> palette;  // 0x00RRGGBB
-    std::vector<std::uint32_t> masks;    // red, green, blue with bit fields
+    std::vector<std::uint32_t> masks;    // red, green, blue (and alpha) with bit fields
     Bytes pixels;                        // rows as stored, each padded to 4 bytes
+    std::uint32_t infoBytes = 40;        // 108 and 124 hold the masks inside the header
 };
 
 Bytes bitmapFile(const BitmapSpec& bitmap) {
     Bytes extra;
-    for (std::uint32_t mask : bitmap.masks) {
-        put32(extra, mask);
+    if (bitmap.infoBytes == 40) {
+        for (std::uint32_t mask : bitmap.masks) {
+            put32(extra, mask);
+        }
     }
     for (std::uint32_t colour : bitmap.palette) {
         put32(extra, colour);
     }
-    const std::uint32_t offset = 14 + 40 + static_cast<std::uint32_t>(extra.size());
+    const std::uint32_t offset = 14 + bitmap.infoBytes + static_cast<std::uint32_t>(extra.size());
     Bytes file;
     file.push_back('B');
     file.push_back('M');
     put32(file, offset + static_cast<std::uint32_t>(bitmap.pixels.size()));
     put32(file, 0);
     put32(file, offset);
-    put32(file, 40);
+    put32(file, bitmap.infoBytes);
     put32(file, static_cast<std::uint32_t>(bitmap.width));
     put32(file, static_cast<std::uint32_t>(bitmap.height));
     put16(file, 1);
@@ -64,6 +67,14 @@ Bytes bitmapFile(const BitmapSpec& bitmap) {
     put32(file, 2835);
     put32(file, static_cast<std::uint32_t>(bitmap.palette.size()));
     put32(file, 0);
+    if (bitmap.infoBytes > 40) {
+        Bytes rest;
+        for (std::size_t i = 0; i < 4; ++i) {
+            put32(rest, i < bitmap.masks.size() ? bitmap.masks[i] : 0);
+        }
+        rest.resize(bitmap.infoBytes - 40, 0);
+        file.insert(file.end(), rest.begin(), rest.end());
+    }
     file.insert(file.end(), extra.begin(), extra.end());
     file.insert(file.end(), bitmap.pixels.begin(), bitmap.pixels.end());
     return file;
@@ -286,6 +297,129 @@ TEST_F(Loaders, MissingOrMalformedBitmapsFailWithoutATexture) {
     }
     IDirect3DTexture8* texture = nullptr;
     EXPECT_LT(D3DXCreateTextureFromFileA(device, nullptr, &texture), 0);
+}
+
+// Bit-field bitmaps: one row of texels, each pixel given as the value the file stores.
+BitmapSpec bitFieldRow(int bits, int compression, std::vector<std::uint32_t> masks,
+                       std::initializer_list<std::uint32_t> stored, std::uint32_t infoBytes = 40) {
+    BitmapSpec bitmap{
+        static_cast<int>(stored.size()), 1, bits, compression, {}, std::move(masks), {}, infoBytes};
+    for (std::uint32_t pixel : stored) {
+        if (bits == 16) {
+            put16(bitmap.pixels, pixel);
+        } else {
+            put32(bitmap.pixels, pixel);
+        }
+    }
+    while (bitmap.pixels.size() % 4 != 0) {
+        bitmap.pixels.push_back(0);
+    }
+    return bitmap;
+}
+
+TEST_F(Loaders, BitFieldBitmapsDecodeEveryChannelAtItsOwnWidth) {
+    struct Case {
+        const char* name;
+        BitmapSpec bitmap;
+        D3DFORMAT format;
+        std::vector<std::uint32_t> texels;
+    };
+    const Case cases[] = {
+        // 11-10-11 bits: red full; green 512 of 1023 and blue 1024 of 2047, both 128 of 255;
+        // red 1 of 2047 rounds to 0.
+        {"eleven_ten_eleven.bmp",
+         bitFieldRow(32, 3, {0xFFE00000, 0x001FF800, 0x000007FF},
+                     {0xFFE00000, 512u << 11 | 1024, 1u << 21 | 0x001FF800 | 0x7FF}),
+         D3DFMT_X8R8G8B8,
+         {0xFFFF0000, 0xFF008080, 0xFF00FFFF}},
+        // 3-10-3 bits in 16: 3 of 7 is 109, 256 of 1023 is 64, 4 of 7 is 146.
+        {"three_ten_three.bmp",
+         bitFieldRow(16, 3, {0xE000, 0x1FF8, 0x0007}, {0xE000, 0x1FFF, 3u << 13 | 256u << 3 | 4}),
+         D3DFMT_X8R8G8B8,
+         {0xFFFF0000, 0xFF00FFFF, 0xFF6D4092}},
+        // The file's own masks for all four channels, alpha among them.
+        {"alpha_fields.bmp",
+         bitFieldRow(32, 6, {0x000000FF, 0x0000FF00, 0x00FF0000, 0xFF000000},
+                     {0x80563412, 0xFF0000FF}),
+         D3DFMT_A8R8G8B8,
+         {0x80123456, 0xFFFF0000}},
+        // 32 bits stored as they are: the fourth byte is unused, whatever it holds.
+        {"thirtytwo_padded.bmp",
+         bitFieldRow(32, 0, {}, {0x40FF0000, 0xC000FF00, 0x010000FF}),
+         D3DFMT_X8R8G8B8,
+         {0xFFFF0000, 0xFF00FF00, 0xFF0000FF}},
+        // 16 bits stored as they are: 5-5-5, the top bit unused; 16 of 31 is 132.
+        {"fifteen.bmp",
+         bitFieldRow(16, 0, {}, {0xFC00, 16u << 5 | 0x1F, 0x001F}),
+         D3DFMT_X1R5G5B5,
+         {0xFFFF0000, 0xFF0084FF, 0xFF0000FF}},
+        // 4-4-4-4 in a version 5 header; alpha 8 of 15 is 136, blue 4 of 15 is 68.
+        {"argb4444.bmp",
+         bitFieldRow(16, 3, {0x0F00, 0x00F0, 0x000F, 0xF000}, {0x8F04, 0xF0F0}, 124),
+         D3DFMT_A4R4G4B4,
+         {0x88FF0044, 0xFF00FF00}},
+        {"argb1555.bmp",
+         bitFieldRow(16, 6, {0x7C00, 0x03E0, 0x001F, 0x8000}, {0x7C00, 0x83E0}),
+         D3DFMT_A1R5G5B5,
+         {0x00FF0000, 0xFF00FF00}},
+        // A version 4 header with colour masks only: the alpha mask there is empty.
+        {"xrgb4444.bmp",
+         bitFieldRow(16, 3, {0x0F00, 0x00F0, 0x000F}, {0x0F00, 0xF00F}, 108),
+         D3DFMT_X4R4G4B4,
+         {0xFFFF0000, 0xFF0000FF}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeFile(path(c.name), bitmapFile(c.bitmap));
+        IDirect3DTexture8* texture = nullptr;
+        ASSERT_EQ(D3DXCreateTextureFromFileA(device, path(c.name).c_str(), &texture), D3D_OK);
+        D3DSURFACE_DESC desc{};
+        texture->GetLevelDesc(0, &desc);
+        EXPECT_EQ(desc.Format, c.format);
+        EXPECT_EQ(desc.Width, c.texels.size());
+        EXPECT_EQ(desc.Height, 1u);
+        EXPECT_EQ(texels(texture), c.texels);
+        EXPECT_EQ(texture->Release(), 0u);
+    }
+}
+
+TEST_F(Loaders, TopDownFifteenBitBitmapKeepsItsRowsAndLayout) {
+    BitmapSpec bitmap{2, -2, 16, 0, {}, {}, {}};
+    for (std::uint32_t pixel : {0x7C00u, 0x03E0u, 0x001Fu, 0x7FFFu}) {  // top row first
+        put16(bitmap.pixels, pixel);
+    }
+    writeFile(path("topdown15.bmp"), bitmapFile(bitmap));
+    IDirect3DTexture8* texture = nullptr;
+    ASSERT_EQ(D3DXCreateTextureFromFileA(device, path("topdown15.bmp").c_str(), &texture), D3D_OK);
+    D3DSURFACE_DESC desc{};
+    texture->GetLevelDesc(0, &desc);
+    EXPECT_EQ(desc.Format, D3DFMT_X1R5G5B5);
+    EXPECT_EQ(texels(texture),
+              (std::vector<std::uint32_t>{0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF}));
+    EXPECT_EQ(texture->Release(), 0u);
+}
+
+TEST_F(Loaders, BitFieldBitmapsWithUnsoundMasksOrTooFewBytesAreRefused) {
+    Bytes cut = bitmapFile(bitFieldRow(32, 3, {0xFF0000, 0xFF00, 0xFF}, {1, 2, 3}));
+    cut.resize(cut.size() - 5);
+    // Bit fields with alpha on a 40-byte header, the file ending inside the alpha mask.
+    Bytes noAlphaMask = bitmapFile(bitFieldRow(16, 6, {0x7C00, 0x03E0, 0x001F}, {}));
+    noAlphaMask.resize(14 + 40 + 12 + 2);
+    const std::pair<const char*, Bytes> files[] = {
+        {"overlap.bmp", bitmapFile(bitFieldRow(16, 3, {0xF800, 0x0FE0, 0x001F}, {1, 2}))},
+        {"gaps.bmp", bitmapFile(bitFieldRow(16, 3, {0xF800, 0x0505, 0x001F}, {1, 2}))},
+        {"outside.bmp", bitmapFile(bitFieldRow(16, 3, {0x1F0000, 0x07E0, 0x001F}, {1, 2}))},
+        {"alphagaps.bmp",
+         bitmapFile(bitFieldRow(32, 6, {0xFF0000, 0xFF00, 0xFF, 0x81000000}, {1, 2}))},
+        {"cut.bmp", cut},
+        {"noalphamask.bmp", noAlphaMask},
+    };
+    for (const auto& [name, bytes] : files) {
+        writeFile(path(name), bytes);
+        IDirect3DTexture8* texture = nullptr;
+        EXPECT_LT(D3DXCreateTextureFromFileA(device, path(name).c_str(), &texture), 0) << name;
+        EXPECT_EQ(texture, nullptr) << name;
+    }
 }
 
 // -- Meshes --------------------------------------------------------------------------------------
