@@ -155,6 +155,8 @@ public:
     Token next() { return binary_ ? nextBinary() : nextText(); }
     bool binary() const { return binary_; }
     std::size_t bytesLeft() const { return body_.size() - at_; }
+    // Where the next token (or the space before it) begins, in bytes from the body's start.
+    std::size_t position() const { return at_; }
 
 private:
     void skipSpaceAndComments() {
@@ -387,21 +389,40 @@ struct MeshShape {
     int colourSets = 0;
 };
 
+// A run of the body's bytes, [begin, end).
+struct ByteRange {
+    std::size_t begin;
+    std::size_t end;
+};
+
 class XFileCheck {
 public:
     explicit XFileCheck(TokenReader reader) : reader_(reader) {}
 
     bool file() {
         for (;;) {
+            const std::size_t start = reader_.position();
             const Token token = reader_.next();
             if (token.kind == TokenKind::end) {
                 return true;
+            }
+            // A still mesh needs none of an animation, and Assimp's reading of its keys is not
+            // followed here: the whole set is cut out of what Assimp gets.
+            if (isWord(token, "AnimationSet")) {
+                if (!unknownObject()) {
+                    return false;
+                }
+                animationSets_.push_back({start, reader_.position()});
+                continue;
             }
             if (!topLevelObject(token)) {
                 return false;
             }
         }
     }
+
+    // The top-level animation sets found, in file order.
+    const std::vector<ByteRange>& animationSets() const { return animationSets_; }
 
 private:
     bool topLevelObject(const Token& type) {
@@ -419,9 +440,6 @@ private:
         }
         if (isWord(type, "AnimTicksPerSecond")) {
             return head() && integer() && close();
-        }
-        if (isWord(type, "AnimationSet")) {
-            return false;  // meshes need no animation, and Assimp's keys are not checked here
         }
         return isUnknownType(type) && unknownObject();
     }
@@ -785,7 +803,21 @@ private:
     }
 
     TokenReader reader_;
+    std::vector<ByteRange> animationSets_;
 };
+
+// The body without the given ranges, which stand in file order and do not overlap.
+std::string withoutRanges(std::string_view body, const std::vector<ByteRange>& ranges) {
+    std::string kept;
+    kept.reserve(body.size());
+    std::size_t at = 0;
+    for (const ByteRange& range : ranges) {
+        kept.append(body.substr(at, range.begin - at));
+        at = range.end;
+    }
+    kept.append(body.substr(at));
+    return kept;
+}
 
 }  // namespace
 
@@ -808,10 +840,13 @@ std::optional<std::string> checkedXFile(std::string_view file) {
     } else {
         readable.assign(file);
     }
-    const TokenReader reader(std::string_view(readable).substr(headerBytes), header->binary,
-                             header->floatBytes);
-    if (!XFileCheck(reader).file()) {
+    const std::string_view body = std::string_view(readable).substr(headerBytes);
+    XFileCheck check(TokenReader(body, header->binary, header->floatBytes));
+    if (!check.file()) {
         return std::nullopt;
     }
-    return readable;
+    if (check.animationSets().empty()) {
+        return readable;
+    }
+    return readable.substr(0, headerBytes) + withoutRanges(body, check.animationSets());
 }

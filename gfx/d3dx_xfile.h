@@ -13,8 +13,9 @@
 constexpr std::size_t largestXFileBytes = std::size_t{16} << 20;
 
 // The bytes to hand Assimp for the .x file `file`: the file itself when it is text or binary,
-// the inflated file behind a text or binary header when it is compressed; nothing when the
+// the inflated file behind a text or binary header when it is compressed, in either case
+// without its animation sets, so that an animated model loads as a still one; nothing when the
 // file is refused (bad header, too large, a count beyond what the file holds, a face, normal,
 // vertex-colour, skin-weight or material index out of range, or anything the check cannot
-// follow exactly as Assimp would, such as animation sets).
+// follow exactly as Assimp would).
 std::optional<std::string> checkedXFile(std::string_view file);

@@ -4,6 +4,7 @@
 #include <unistd.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -542,7 +543,8 @@ std::vector<Corner> trianglesOf(ID3DXMesh* mesh) {
         std::uint16_t index = 0;
         std::memcpy(&index, indexData + i * 2, 2);
         Corner c{};
-        std::memcpy(&c, vertexData + index * mesh->GetNumBytesPerVertex(), sizeof c);
+        const DWORD stride = mesh->GetNumBytesPerVertex();
+        std::memcpy(&c, vertexData + index * stride, std::min<std::size_t>(sizeof c, stride));
         corners.push_back(c);
     }
     vertices->Unlock();
@@ -650,6 +652,62 @@ TEST_F(Loaders, MeshSubsetDrawsWithTheDevice) {
     EXPECT_EQ(image.at(28, 36), 0xFF000000u);
     device->SetStreamSource(0, nullptr, 0);
     device->SetIndices(nullptr, 0);
+}
+
+// A skinned, animated model of two frames, each with a mesh of its own.
+const char* const animatedModel = R"(xof 0302txt 0032
+AnimTicksPerSecond { 4800; }
+Frame Root {
+ FrameTransformMatrix { 1.0,0.0,0.0,0.0, 0.0,1.0,0.0,0.0, 0.0,0.0,1.0,0.0, 0.0,0.0,0.0,1.0;; }
+ Frame Body {
+  FrameTransformMatrix { 1.0,0.0,0.0,0.0, 0.0,1.0,0.0,0.0, 0.0,0.0,1.0,0.0, 0.0,0.0,2.0,1.0;; }
+  Mesh Trunk {
+   4;
+   0.0;0.0;0.0;, 0.0;1.0;0.0;, 1.0;0.0;0.0;, 1.0;1.0;0.0;;
+   2;
+   3;0,1,2;, 3;2,1,3;;
+   XSkinMeshHeader { 2; 2; 1; }
+   SkinWeights { "Arm"; 2; 2, 3; 1.0, 0.5;
+    1.0,0.0,0.0,0.0, 0.0,1.0,0.0,0.0, 0.0,0.0,1.0,0.0, 0.0,0.0,0.0,1.0;; }
+   SkinWeights { "Body"; 3; 0, 1, 3; 1.0, 1.0, 0.5;
+    1.0,0.0,0.0,0.0, 0.0,1.0,0.0,0.0, 0.0,0.0,1.0,0.0, 0.0,0.0,-2.0,1.0;; }
+  }
+ }
+ Frame Arm {
+  FrameTransformMatrix { 1.0,0.0,0.0,0.0, 0.0,1.0,0.0,0.0, 0.0,0.0,1.0,0.0, 5.0,0.0,0.0,1.0;; }
+  Mesh Hand { 3; 0.0;0.0;0.0;, 0.0;1.0;0.0;, 1.0;0.0;0.0;; 1; 3;0,1,2;; }
+ }
+}
+AnimationSet Wave {
+ Animation {
+  { Arm }
+  AnimationKey { 0; 2; 0; 4; 1.0,0.0,0.0,0.0;;, 4800; 4; 0.7071,0.0,0.7071,0.0;;; }
+  AnimationKey { 2; 2; 0; 3; 5.0,0.0,0.0;;, 4800; 3; 5.0,2.0,0.0;;; }
+ }
+ Animation { { Body } AnimationKey { 1; 1; 0; 3; 1.0,1.0,1.0;;; } }
+}
+)";
+
+TEST_F(Loaders, AnAnimatedSkinnedModelOfSeveralFramesLoadsAsOneStillMesh) {
+    writeText(path("animated.x"), animatedModel);
+    LoadedMesh loaded;
+    load(device, path("animated.x"), &loaded);
+    ASSERT_EQ(loaded.result, D3D_OK);
+    ASSERT_NE(loaded.mesh, nullptr);
+    EXPECT_EQ(loaded.mesh->GetNumVertices(), 7u);
+    EXPECT_EQ(loaded.mesh->GetNumFaces(), 3u);
+    EXPECT_EQ(loaded.mesh->GetFVF(), DWORD{D3DFVF_XYZ});
+    EXPECT_EQ(loaded.materialCount, 0u);
+    // Each mesh stands where its frames put it, not where the animation would move it.
+    const std::vector<Corner> corners = trianglesOf(loaded.mesh);
+    ASSERT_EQ(corners.size(), 9u);
+    const float expected[9][3] = {{0, 0, 2}, {0, 1, 2}, {1, 0, 2}, {1, 0, 2}, {0, 1, 2},
+                                  {1, 1, 2}, {5, 0, 0}, {5, 1, 0}, {6, 0, 0}};
+    for (int i = 0; i < 9; ++i) {
+        EXPECT_FLOAT_EQ(corners[i].x, expected[i][0]) << "corner " << i;
+        EXPECT_FLOAT_EQ(corners[i].y, expected[i][1]) << "corner " << i;
+        EXPECT_FLOAT_EQ(corners[i].z, expected[i][2]) << "corner " << i;
+    }
 }
 
 TEST_F(Loaders, MissingOrMalformedMeshesFailWithoutOutputs) {

@@ -90,7 +90,8 @@ TEST(XFileCheck, WhatAssimpCouldReadDifferentlyIsRefused) {
         textMesh(" ; MeshNormals { 1; 0;0;-1;; 2; 3;0,0,0;, 3;0,0,0;; }\n"),
         textHeader + "template T { <guid> { } Mesh M { 99999999; } }",
         textHeader + "Frame F { { M } }",
-        textHeader + "AnimationSet A { }",
+        textHeader + "AnimationSet A { Animation { \"open }",
+        textHeader + "AnimationSet A { Animation { { F } }",
         textHeader + std::string(40, 'x') + " { \"unclosed }",
         textHeader + std::string(200, '\0'),
         [] {
@@ -213,6 +214,31 @@ TEST(XFileCheck, CompressedFilesAreInflatedAndChecked) {
     std::string notMszip = compressedFile(body, 1);
     notMszip[16 + 6 + 2] = 'X';
     EXPECT_FALSE(accepted(notMszip));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(XFileCheck, AnimationSetsAreCutOutAndTheRestPassesUnchanged) {
+    const std::string mesh = textMesh("").substr(textHeader.size());
+    const std::string animation =
+        "AnimationSet Walk {\n Animation { { F }\n  AnimationKey { 0; 2; 0; 4; 1.0,0.0,0.0,0.0;;, "
+        "10; 4; 0.7,0.7,0.0,0.0;;; }\n  AnimationOptions { 1; 0; }\n }\n}\n";
+    const std::string ticks = "AnimTicksPerSecond { 4800; }\n";
+    const auto checked = checkedXFile(textHeader + ticks + animation + mesh + animation);
+    ASSERT_TRUE(checked.has_value());
+    EXPECT_EQ(*checked, textHeader + ticks + mesh);
+
+    BinaryFile binary = binaryTriangle({1, 3, 0, 1, 2}).close();
+    const std::string still = binary.bytes();
+    binary.name("AnimationSet").name("Turn").open().name("Animation").open();
+    binary.open().name("F").close();
+    binary.name("AnimationKey").open().integers({0, 1, 0, 3}).floats({1, 1, 1}).close();
+    binary.close().close();
+    const auto checkedBinary = checkedXFile(binary.bytes());
+    ASSERT_TRUE(checkedBinary.has_value());
+    EXPECT_EQ(*checkedBinary, still);
 }
 
 }  // namespace
