@@ -37,23 +37,16 @@ Bytes pcm24(std::initializer_list<std::int32_t> samples) {
     return out;
 }
 
-Bytes doubles(std::initializer_list<double> samples) {
+// IEEE floats or doubles as a wave file stores them, little-endian.
+template <typename Real>
+Bytes reals(std::initializer_list<Real> samples) {
     Bytes out;
-    for (double s : samples) {
+    for (Real s : samples) {
         std::uint64_t bits = 0;
-        std::memcpy(&bits, &s, sizeof bits);
-        appendLe(out, static_cast<std::uint32_t>(bits), 4);
-        appendLe(out, static_cast<std::uint32_t>(bits >> 32), 4);
-    }
-    return out;
-}
-
-Bytes floats(std::initializer_list<float> samples) {
-    Bytes out;
-    for (float s : samples) {
-        std::uint32_t bits = 0;
-        std::memcpy(&bits, &s, sizeof bits);
-        appendLe(out, bits, 4);
+        std::memcpy(&bits, &s, sizeof s);
+        for (std::size_t word = 0; word < sizeof s / 4; ++word) {
+            appendLe(out, static_cast<std::uint32_t>(bits >> (32 * word)), 4);
+        }
     }
     return out;
 }
@@ -74,7 +67,7 @@ TEST(SampleConversion, TwentyFourBitStereoKeepsItsChannelsApart) {
 
 TEST(SampleConversion, SixtyFourBitFloatBecomesTheNearestFloat) {
     const Bytes file = waveFile(FormatRecord{.tag = 3, .channels = 1, .rate = 48000, .bits = 64},
-                                doubles({0.5, -0.25, 1.0, -1.0, 0.1, 1e-40}));
+                                reals<double>({0.5, -0.25, 1.0, -1.0, 0.1, 1e-40}));
     EXPECT_EQ(converted<float>(file, MixerSpec{48000, AUDIO_F32SYS, 1}),
               (std::vector<float>{0.5f, -0.25f, 1.0f, -1.0f, 0.1f, static_cast<float>(1e-40)}));
 }
@@ -104,7 +97,7 @@ TEST(SampleConversion, ExtensibleRecordsPlayByTheirSubFormat) {
               (std::vector<std::int16_t>{1, -2, 300, -400, 32767, -32768}));
 
     const Bytes real = riffWave({chunk("fmt ", extensibleFormatBody(3, 1, 44100, 32, 32)),
-                                 chunk("data", floats({0.75f, -0.5f, 0.125f}))});
+                                 chunk("data", reals<float>({0.75f, -0.5f, 0.125f}))});
     EXPECT_EQ(converted<float>(real, MixerSpec{44100, AUDIO_F32SYS, 1}),
               (std::vector<float>{0.75f, -0.5f, 0.125f}));
 
@@ -114,8 +107,8 @@ TEST(SampleConversion, ExtensibleRecordsPlayByTheirSubFormat) {
     EXPECT_EQ(converted<std::int32_t>(deep, MixerSpec{44100, AUDIO_S32SYS, 1}),
               (std::vector<std::int32_t>{0x12345000, -0x1000}));
 
-    const Bytes double64 = riffWave(
-        {chunk("fmt ", extensibleFormatBody(3, 1, 44100, 64, 64)), chunk("data", doubles({-0.5}))});
+    const Bytes double64 = riffWave({chunk("fmt ", extensibleFormatBody(3, 1, 44100, 64, 64)),
+                                     chunk("data", reals<double>({-0.5}))});
     EXPECT_EQ(converted<float>(double64, MixerSpec{44100, AUDIO_F32SYS, 1}),
               (std::vector<float>{-0.5f}));
 }

@@ -170,6 +170,19 @@ protected:
 
     std::string path(const std::string& name) const { return (directory / name).string(); }
 
+    // Writes the bitmap file and loads it as a texture, whose level 0 is described in desc;
+    // nullptr when the loader refuses it.
+    IDirect3DTexture8* loadBitmap(const char* name, const BitmapSpec& bitmap,
+                                  D3DSURFACE_DESC* desc) {
+        writeFile(path(name), bitmapFile(bitmap));
+        IDirect3DTexture8* texture = nullptr;
+        if (FAILED(D3DXCreateTextureFromFileA(device, path(name).c_str(), &texture))) {
+            return nullptr;
+        }
+        texture->GetLevelDesc(0, desc);
+        return texture;
+    }
+
     // Level 0 of a texture as ARGB, row 0 at the top.
     static std::vector<std::uint32_t> texels(IDirect3DTexture8* texture, UINT level = 0) {
         D3DSURFACE_DESC desc{};
@@ -211,11 +224,9 @@ TEST_F(Loaders, EveryCommonBitmapDepthLoadsItsTexelsTopRowFirst) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        writeFile(path(c.name), bitmapFile(c.bitmap));
-        IDirect3DTexture8* texture = nullptr;
-        ASSERT_EQ(D3DXCreateTextureFromFileA(device, path(c.name).c_str(), &texture), D3D_OK);
         D3DSURFACE_DESC desc{};
-        texture->GetLevelDesc(0, &desc);
+        IDirect3DTexture8* texture = loadBitmap(c.name, c.bitmap, &desc);
+        ASSERT_NE(texture, nullptr);
         EXPECT_EQ(desc.Width, 4u);
         EXPECT_EQ(desc.Height, 2u);
         EXPECT_EQ(desc.Format, c.format);
@@ -371,11 +382,9 @@ TEST_F(Loaders, BitFieldBitmapsDecodeEveryChannelAtItsOwnWidth) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        writeFile(path(c.name), bitmapFile(c.bitmap));
-        IDirect3DTexture8* texture = nullptr;
-        ASSERT_EQ(D3DXCreateTextureFromFileA(device, path(c.name).c_str(), &texture), D3D_OK);
         D3DSURFACE_DESC desc{};
-        texture->GetLevelDesc(0, &desc);
+        IDirect3DTexture8* texture = loadBitmap(c.name, c.bitmap, &desc);
+        ASSERT_NE(texture, nullptr);
         EXPECT_EQ(desc.Format, c.format);
         EXPECT_EQ(desc.Width, c.texels.size());
         EXPECT_EQ(desc.Height, 1u);
@@ -389,11 +398,9 @@ TEST_F(Loaders, TopDownFifteenBitBitmapKeepsItsRowsAndLayout) {
     for (std::uint32_t pixel : {0x7C00u, 0x03E0u, 0x001Fu, 0x7FFFu}) {  // top row first
         put16(bitmap.pixels, pixel);
     }
-    writeFile(path("topdown15.bmp"), bitmapFile(bitmap));
-    IDirect3DTexture8* texture = nullptr;
-    ASSERT_EQ(D3DXCreateTextureFromFileA(device, path("topdown15.bmp").c_str(), &texture), D3D_OK);
     D3DSURFACE_DESC desc{};
-    texture->GetLevelDesc(0, &desc);
+    IDirect3DTexture8* texture = loadBitmap("topdown15.bmp", bitmap, &desc);
+    ASSERT_NE(texture, nullptr);
     EXPECT_EQ(desc.Format, D3DFMT_X1R5G5B5);
     EXPECT_EQ(texels(texture),
               (std::vector<std::uint32_t>{0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF}));
