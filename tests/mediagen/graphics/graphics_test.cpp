@@ -218,6 +218,27 @@ M4 bonusPlacement(int column, int row, double spin) {
     return rotateX(-kPi / 2) * rotateY(spin) * translate(column - 6.5, 10.5 - row + 0.55, 22);
 }
 
+// The transform the game draws a mesh file with (cells in any cell of the well).
+M4 gamePlacement(const std::string& file) {
+    if (file == "glass.x")
+        return wellPlacement();
+    if (file == "gamename1.x")
+        return titlePlacement(-3, 9);
+    if (file == "gamename2.x")
+        return titlePlacement(0, 5);
+    if (file == "game_pause.x" || file == "game_over.x")
+        return overlayPlacement();
+    if (file == "bonus.x" || file == "bonus2.x")
+        return bonusPlacement(3, 12, 0);
+    return translate(-2.5, 4.5, 22);
+}
+
+// The factor by which the device lengthens a normal drawn with `m` (rotations, one uniform
+// scale, translations): its inverse transpose divides by the scale.
+double normalGrowth(const M4& m) {
+    return 1 / std::sqrt(m.m[0][0] * m.m[0][0] + m.m[0][1] * m.m[0][1] + m.m[0][2] * m.m[0][2]);
+}
+
 bool segmentHitsTriangle(V3 from, V3 to, const Triangle& t) {
     const V3 direction = to - from;
     const V3 e1 = t.corners[1].position - t.corners[0].position;
@@ -361,6 +382,29 @@ TEST(GraphicsMedia, EveryMeshLoadsWithItsMaterialsAndOutwardFaces) {
         if (name != "glass.x") {
             EXPECT_GT(windingVolume(mesh), 0) << name << " shows its inside";
         }
+    }
+}
+
+// The game lights every mesh without renormalising its normals, so a normal only lights as
+// designed if the game's own transform leaves it at unit length.
+TEST(GraphicsMedia, NormalsAreUnitLengthAtTheScaleTheGameDrawsEachMeshWith) {
+    for (const auto& [name, materials] : gameMeshes()) {
+        const LoadedMesh mesh = loadGameMesh(name);
+        const double growth = normalGrowth(gamePlacement(name));
+        std::size_t wrong = 0, corners = 0;
+        double example = 0;
+        for (const Triangle& t : mesh.triangles) {
+            for (const Corner& c : t.corners) {
+                const double drawnLength = std::sqrt(dot(c.normal, c.normal)) * growth;
+                ++corners;
+                if (std::fabs(drawnLength - 1) > 0.01) {
+                    ++wrong;
+                    example = drawnLength;
+                }
+            }
+        }
+        EXPECT_GT(corners, 0u) << name;
+        EXPECT_EQ(wrong, 0u) << name << ": normals reach the lighting " << example << " long";
     }
 }
 

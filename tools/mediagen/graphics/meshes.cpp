@@ -44,8 +44,15 @@ constexpr CellColour kCellColours[kCellColourCount] = {
     {"Violet", {0.58, 0.16, 0.86}},
 };
 
+// The game lights its meshes without renormalising their normals, and the device carries a
+// normal through the inverse transpose of the world transform, which divides it by the
+// transform's scale. So each normal is stored as long as that scale and reaches the lighting
+// at unit length; a title drawn at 0.06 would otherwise be lit 17 times over, plain white.
 void placeInOwnFrame(MeshModel& mesh, const Mat4& gameTransform) {
     transformMesh(mesh, inverseOfRigidScaled(gameTransform));
+    const double drawnScale = uniformScaleOf(gameTransform);
+    for (MeshVertex& vertex : mesh.vertices)
+        vertex.normal = vertex.normal * drawnScale;
 }
 
 // Fits the text's outline into a box of the given world size centred at `centre`.

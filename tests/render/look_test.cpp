@@ -1,0 +1,176 @@
+// The look of the generated art as a player sees it, measured from the pixels of real frames
+// on both devices.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <climits>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "generated_scene.h"
+#include "render/cell_drawing.h"
+
+namespace {
+
+struct Rgb {
+    double r = 0, g = 0, b = 0;  // 0..255
+};
+
+Rgb rgbOf(std::uint32_t pixel) {
+    return Rgb{static_cast<double>((pixel >> 16) & 0xFF), static_cast<double>((pixel >> 8) & 0xFF),
+               static_cast<double>(pixel & 0xFF)};
+}
+
+struct HueSaturation {
+    double hue = 0;         // degrees, 0 red, 60 yellow
+    double saturation = 0;  // 0 grey .. 1 pure
+};
+
+// Of channels in any one scale.
+HueSaturation hueSaturationOf(double r, double g, double b) {
+    const double high = std::max({r, g, b}), low = std::min({r, g, b});
+    HueSaturation hs;
+    if (high <= 0 || high == low) {
+        return hs;
+    }
+    hs.saturation = (high - low) / high;
+    const double span = high - low;
+    if (high == r) {
+        hs.hue = 60.0 * std::fmod((g - b) / span + 6.0, 6.0);
+    } else if (high == g) {
+        hs.hue = 60.0 * ((b - r) / span + 2.0);
+    } else {
+        hs.hue = 60.0 * ((r - g) / span + 4.0);
+    }
+    return hs;
+}
+
+struct Rect {
+    int left, top, right, bottom;  // right and bottom exclusive
+};
+
+Rect around(PixelPoint a, PixelPoint b) {
+    return Rect{static_cast<int>(std::lround(std::min(a.x, b.x))),
+                static_cast<int>(std::lround(std::min(a.y, b.y))),
+                static_cast<int>(std::lround(std::max(a.x, b.x))),
+                static_cast<int>(std::lround(std::max(a.y, b.y)))};
+}
+
+Rect wholeFrame() {
+    return Rect{0, 0, static_cast<int>(generatedSceneWidth),
+                static_cast<int>(generatedSceneHeight)};
+}
+
+double median(std::vector<double> values) {
+    if (values.empty()) {
+        return 0;
+    }
+    std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
+    return values[values.size() / 2];
+}
+
+// The pixels where two frames of the same moment differ: what one of them drew in addition.
+struct Mask {
+    std::vector<char> set = std::vector<char>(generatedSceneWidth * generatedSceneHeight, 0);
+    std::vector<std::pair<int, int>> pixels;
+    int left = INT_MAX, top = INT_MAX, right = -1, bottom = -1;  // inclusive bounds
+
+    bool has(int x, int y) const {
+        return x >= 0 && y >= 0 && x < int(generatedSceneWidth) && y < int(generatedSceneHeight) &&
+               set[y * generatedSceneWidth + x] != 0;
+    }
+    int width() const { return pixels.empty() ? 0 : right - left + 1; }
+    int height() const { return pixels.empty() ? 0 : bottom - top + 1; }
+};
+
+Mask differingPixels(const FrameImage& a, const FrameImage& b, Rect within = wholeFrame()) {
+    constexpr double kDifference = 8;
+    Mask mask;
+    for (int y = std::max(within.top, 0); y < std::min(within.bottom, int(a.height)); ++y) {
+        for (int x = std::max(within.left, 0); x < std::min(within.right, int(a.width)); ++x) {
+            const Rgb p = rgbOf(a.at(x, y)), q = rgbOf(b.at(x, y));
+            if (std::max({std::fabs(p.r - q.r), std::fabs(p.g - q.g), std::fabs(p.b - q.b)}) <=
+                kDifference) {
+                continue;
+            }
+            mask.set[y * generatedSceneWidth + x] = 1;
+            mask.pixels.emplace_back(x, y);
+            mask.left = std::min(mask.left, x);
+            mask.right = std::max(mask.right, x);
+            mask.top = std::min(mask.top, y);
+            mask.bottom = std::max(mask.bottom, y);
+        }
+    }
+    return mask;
+}
+
+// The median of each channel over the masked pixels.
+Rgb medianColour(const FrameImage& frame, const Mask& mask) {
+    std::vector<double> r, g, b;
+    for (auto [x, y] : mask.pixels) {
+        const Rgb c = rgbOf(frame.at(x, y));
+        r.push_back(c.r);
+        g.push_back(c.g);
+        b.push_back(c.b);
+    }
+    return Rgb{median(r), median(g), median(b)};
+}
+
+// One frame of `screen` at the moment `t`, on the still background and with the menu's
+// falling figure held in one place, so two such frames differ only in what a test changed.
+const FrameImage& still(GeneratedScene& game, int screen, float t) {
+    game.options.dynamicBackground = 0;
+    game.scene.menuDecoration = MenuDecoration{1, 0, 12.5f, 10.0f};
+    game.appTime = t;
+    return game.draw(screen);
+}
+
+// The pixels of the title's first part ("KOLVANE") that its front material draws: those that
+// change when that material alone turns black.
+Mask titleFrontPixels(GeneratedScene& game, FrameImage& withTitle) {
+    withTitle = still(game, MainMenu, 0.0f);
+    D3DMATERIAL8& front = game.scene.assets.titleMesh1.materials[0];
+    const D3DMATERIAL8 designed = front;
+    front = D3DMATERIAL8{};
+    const FrameImage blackFront = still(game, MainMenu, 0.0f);
+    front = designed;
+    return differingPixels(withTitle, blackFront,
+                           around(game.pixelOf(-14, 12, 25), game.pixelOf(14, 6.5f, 25)));
+}
+
+class GeneratedLook : public testing::TestWithParam<D3DDEVTYPE>, public GeneratedScene {
+protected:
+    GeneratedLook() : GeneratedScene(GetParam()) {}
+    void SetUp() override {
+        if (!mediaBuilt()) {
+            GTEST_SKIP() << "the media target has not been built";
+        }
+        ASSERT_TRUE(ready()) << "every media file loads";
+        session.gameMode = Original;
+    }
+};
+
+TEST_P(GeneratedLook, TheTitlesFrontFacesShowTheirGoldNotWhite) {
+    FrameImage frame;
+    const Mask fronts = titleFrontPixels(*this, frame);
+    ASSERT_GT(fronts.pixels.size(), 5000u) << "the title is on the menu";
+    const Rgb front = medianColour(frame, fronts);
+    const D3DCOLORVALUE gold = scene.assets.titleMesh1.materials[0].Diffuse;
+    const HueSaturation designed = hueSaturationOf(gold.r, gold.g, gold.b);
+    const HueSaturation shown = hueSaturationOf(front.r, front.g, front.b);
+    EXPECT_NEAR(shown.hue, designed.hue, 10.0)
+        << "front " << front.r << ", " << front.g << ", " << front.b;
+    EXPECT_GT(shown.saturation, 0.75 * designed.saturation)
+        << "front " << front.r << ", " << front.g << ", " << front.b;
+}
+
+std::string deviceTypeName(const testing::TestParamInfo<D3DDEVTYPE>& info) {
+    return info.param == D3DDEVTYPE_HAL ? "HAL" : "REF";
+}
+
+INSTANTIATE_TEST_SUITE_P(Devices, GeneratedLook, testing::Values(D3DDEVTYPE_HAL, D3DDEVTYPE_REF),
+                         deviceTypeName);
+
+}  // namespace
