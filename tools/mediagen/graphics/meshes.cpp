@@ -155,8 +155,11 @@ MeshModel letteringMesh(Lettering which, const FontFace& font) {
     MeshModel mesh;
     switch (which) {
         case Lettering::TitleName:
-            mesh.materials = {shiny("Gold", {0.95, 0.68, 0.14}, 22),
-                              shiny("DarkGold", {0.62, 0.36, 0.06}, 22)};
+            // Metal: its highlights take its own colour.
+            mesh.materials = {shiny("Gold", {0.92, 0.62, 0.12}, 40),
+                              shiny("DarkGold", {0.62, 0.36, 0.06}, 30)};
+            mesh.materials[0].specular = {1.00, 0.80, 0.40};
+            mesh.materials[1].specular = {0.90, 0.65, 0.30};
             break;
         case Lettering::TitleYear:
             mesh.materials = {shiny("Chrome", {0.80, 0.83, 0.90}, 40),
