@@ -23,6 +23,17 @@ Rgb rgbOf(std::uint32_t pixel) {
                static_cast<double>(pixel & 0xFF)};
 }
 
+// CIE lightness L* (0 black .. 100 white) of an sRGB colour: how light it looks, whatever
+// its hue, and so what still tells colours apart for colour-blind players.
+double lightnessOf(Rgb c) {
+    const auto linear = [](double v) {
+        v /= 255.0;
+        return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    const double y = 0.2126 * linear(c.r) + 0.7152 * linear(c.g) + 0.0722 * linear(c.b);
+    return y > 216.0 / 24389.0 ? 116.0 * std::cbrt(y) - 16.0 : y * 24389.0 / 27.0;
+}
+
 struct HueSaturation {
     double hue = 0;         // degrees, 0 red, 60 yellow
     double saturation = 0;  // 0 grey .. 1 pure
@@ -69,6 +80,16 @@ double median(std::vector<double> values) {
     }
     std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
     return values[values.size() / 2];
+}
+
+double medianLightness(const FrameImage& frame, Rect r) {
+    std::vector<double> values;
+    for (int y = r.top; y < r.bottom; ++y) {
+        for (int x = r.left; x < r.right; ++x) {
+            values.push_back(lightnessOf(rgbOf(frame.at(x, y))));
+        }
+    }
+    return median(values);
 }
 
 // The pixels where two frames of the same moment differ: what one of them drew in addition.
@@ -118,6 +139,9 @@ Rgb medianColour(const FrameImage& frame, const Mask& mask) {
     return Rgb{median(r), median(g), median(b)};
 }
 
+constexpr float kCellFront = wellDepth - 0.47f;
+constexpr float kPanelFront = wellDepth + 0.55f;
+
 // One frame of `screen` at the moment `t`, on the still background and with the menu's
 // falling figure held in one place, so two such frames differ only in what a test changed.
 const FrameImage& still(GeneratedScene& game, int screen, float t) {
@@ -138,6 +162,60 @@ Mask titleFrontPixels(GeneratedScene& game, FrameImage& withTitle) {
     front = designed;
     return differingPixels(withTitle, blackFront,
                            around(game.pixelOf(-14, 12, 25), game.pixelOf(14, 6.5f, 25)));
+}
+
+Rgb titleFrontColour(GeneratedScene& game) {
+    FrameImage frame;
+    const Mask front = titleFrontPixels(game, frame);
+    return medianColour(frame, front);
+}
+
+void settle(Well& well, int column, int row, int colour) {
+    Cell& cell = well.settledCells[well.settledCount++];
+    cell = Cell{};
+    cell.column = column;
+    cell.row = row;
+    cell.colour = colour;
+}
+
+// A row of the seven cell colours, columns 3 to 9 of row 11, in an otherwise empty well.
+constexpr int kColourRow = 11;
+constexpr int kFirstColourColumn = 3;
+
+void fillColourRow(GeneratedScene& game) {
+    game.well = Well{};
+    for (int colour = 0; colour < cellMeshCount; ++colour) {
+        settle(game.well, kFirstColourColumn + colour, kColourRow, colour);
+    }
+}
+
+// The middle of a cell's front face (or of the panel behind an empty cell), half a cell wide.
+Rect cellMiddle(const GeneratedScene& game, int column, int row, float depth) {
+    const float x = static_cast<float>(column) - 6.5f, y = 10.5f - static_cast<float>(row);
+    return around(game.pixelOf(x - 0.25f, y + 0.25f, depth),
+                  game.pixelOf(x + 0.25f, y - 0.25f, depth));
+}
+
+struct CellLightness {
+    std::array<double, cellMeshCount> cells{};
+    double panel = 0;  // the lightest of several empty places
+};
+
+CellLightness cellAndPanelLightness(GeneratedScene& game) {
+    fillColourRow(game);
+    const FrameImage& frame = still(game, Playing, 0.0f);
+    CellLightness l;
+    for (int colour = 0; colour < cellMeshCount; ++colour) {
+        l.cells[colour] = medianLightness(
+            frame, cellMiddle(game, kFirstColourColumn + colour, kColourRow, kCellFront));
+    }
+    for (int row : {2, 8, 14, 19}) {
+        for (int column : {1, 4, 6, 9, 12}) {
+            l.panel = std::max(l.panel,
+                               medianLightness(frame, cellMiddle(game, column, row, kPanelFront)));
+        }
+    }
+    return l;
 }
 
 class GeneratedLook : public testing::TestWithParam<D3DDEVTYPE>, public GeneratedScene {
@@ -166,11 +244,41 @@ TEST_P(GeneratedLook, TheTitlesFrontFacesShowTheirGoldNotWhite) {
         << "front " << front.r << ", " << front.g << ", " << front.b;
 }
 
+TEST_P(GeneratedLook, EveryCellColourIsClearlyLighterThanTheBackPanel) {
+    constexpr double kLightnessMargin = 28;
+    const CellLightness l = cellAndPanelLightness(*this);
+    EXPECT_LT(l.panel, 15) << "the back panel stays dark";
+    for (int colour = 0; colour < cellMeshCount; ++colour) {
+        EXPECT_GE(l.cells[colour] - l.panel, kLightnessMargin)
+            << "cell colour " << colour << ": L* " << l.cells[colour] << " on a panel of L* "
+            << l.panel;
+    }
+}
+
 std::string deviceTypeName(const testing::TestParamInfo<D3DDEVTYPE>& info) {
     return info.param == D3DDEVTYPE_HAL ? "HAL" : "REF";
 }
 
 INSTANTIATE_TEST_SUITE_P(Devices, GeneratedLook, testing::Values(D3DDEVTYPE_HAL, D3DDEVTYPE_REF),
                          deviceTypeName);
+
+// The two devices light the same art alike: the same gold, the same cell lightness.
+TEST(GeneratedLookOnBothDevices, TitleAndCellsMatchWithinTheDevicesTolerance) {
+    if (!GeneratedScene::mediaBuilt()) {
+        GTEST_SKIP() << "the media target has not been built";
+    }
+    GeneratedScene hal(D3DDEVTYPE_HAL), ref(D3DDEVTYPE_REF);
+    ASSERT_TRUE(hal.ready() && ref.ready());
+    const Rgb halGold = titleFrontColour(hal), refGold = titleFrontColour(ref);
+    EXPECT_NEAR(halGold.r, refGold.r, 8);
+    EXPECT_NEAR(halGold.g, refGold.g, 8);
+    EXPECT_NEAR(halGold.b, refGold.b, 8);
+    const CellLightness halCells = cellAndPanelLightness(hal);
+    const CellLightness refCells = cellAndPanelLightness(ref);
+    for (int colour = 0; colour < cellMeshCount; ++colour) {
+        EXPECT_NEAR(halCells.cells[colour], refCells.cells[colour], 3) << "cell colour " << colour;
+    }
+    EXPECT_NEAR(halCells.panel, refCells.panel, 3);
+}
 
 }  // namespace

@@ -37,10 +37,12 @@ struct CellColour {
     Colour diffuse;
 };
 
-// Hue and lightness both differ, so the seven read apart for colour-blind players too.
+// Hue and lightness both differ, so the seven read apart for colour-blind players too: the
+// blue is clearly lighter than the violet next to it in hue, and every colour far lighter
+// than the well's dark back panel.
 constexpr CellColour kCellColours[kCellColourCount] = {
     {"Ruby", {0.86, 0.08, 0.10}},    {"Amber", {1.00, 0.52, 0.04}}, {"Lemon", {1.00, 0.90, 0.12}},
-    {"Emerald", {0.10, 0.70, 0.18}}, {"Aqua", {0.12, 0.86, 0.92}},  {"Cobalt", {0.10, 0.26, 0.96}},
+    {"Emerald", {0.10, 0.70, 0.18}}, {"Aqua", {0.12, 0.86, 0.92}},  {"Azure", {0.20, 0.50, 1.00}},
     {"Violet", {0.58, 0.16, 0.86}},
 };
 
@@ -94,9 +96,10 @@ Mat4 wellTransform() {
 MeshModel wellMesh() {
     MeshModel mesh;
     mesh.materials.push_back(shiny("BrushedSteel", {0.58, 0.62, 0.70}, 36));
-    MeshMaterial back = shiny("DeepGlass", {0.045, 0.08, 0.22}, 24);
-    back.specular = {0.3, 0.35, 0.5};
-    back.emissive = {0.01, 0.02, 0.06};
+    // Dark and only faintly blue, with a weak sheen, so that every cell stands out from it.
+    MeshMaterial back = shiny("DeepGlass", {0.04, 0.05, 0.10}, 24);
+    back.specular = {0.10, 0.11, 0.14};
+    back.emissive = {0.008, 0.010, 0.022};
     back.textureFile = "well_back.bmp";
     mesh.materials.push_back(back);
 
