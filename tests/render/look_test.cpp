@@ -228,6 +228,9 @@ protected:
         ASSERT_TRUE(ready()) << "every media file loads";
         session.gameMode = Original;
     }
+    float cellSize() const {
+        return pixelOf(0.5f, 0, wellDepth).x - pixelOf(-0.5f, 0, wellDepth).x;
+    }
 };
 
 TEST_P(GeneratedLook, TheTitlesFrontFacesShowTheirGoldNotWhite) {
@@ -252,6 +255,53 @@ TEST_P(GeneratedLook, EveryCellColourIsClearlyLighterThanTheBackPanel) {
         EXPECT_GE(l.cells[colour] - l.panel, kLightnessMargin)
             << "cell colour " << colour << ": L* " << l.cells[colour] << " on a panel of L* "
             << l.panel;
+    }
+}
+
+TEST_P(GeneratedLook, BothBonusObjectsFillAboutEightTenthsOfACellFromEverySide) {
+    const int columns[2] = {4, 9};
+    constexpr int row = 10;
+    const float cell = cellSize();
+    struct Extent {
+        int width = 0, height = 0;
+        std::size_t faceOnArea = 0;
+        float middleX = 0, middleY = 0;
+    } extents[2];
+    for (const float t : {0.0f, 0.2f, 0.4f, 0.6f, 0.8f}) {
+        well = Well{};
+        session.scoreBonus = BonusObject{0, columns[0], row, 0};
+        session.clearBonus = BonusObject{0, columns[1], row, 0};
+        const FrameImage without = still(*this, Playing, t);
+        session.scoreBonus.active = session.clearBonus.active = 1;
+        const FrameImage& with = still(*this, Playing, t);
+        for (int object = 0; object < 2; ++object) {
+            const float x = static_cast<float>(columns[object]) - 6.5f;
+            const float y = 10.5f - static_cast<float>(row);
+            const Mask mask = differingPixels(
+                with, without,
+                around(pixelOf(x - 1, y + 1, wellDepth), pixelOf(x + 1, y - 1, wellDepth)));
+            Extent& e = extents[object];
+            e.width = std::max(e.width, mask.width());
+            e.height = std::max(e.height, mask.height());
+            if (t == 0.0f) {
+                e.faceOnArea = mask.pixels.size();
+                e.middleX = 0.5f * (mask.left + mask.right) - pixelOf(x, y, wellDepth).x;
+                e.middleY = 0.5f * (mask.top + mask.bottom) - pixelOf(x, y, wellDepth).y;
+            }
+        }
+    }
+    for (int object = 0; object < 2; ++object) {
+        const Extent& e = extents[object];
+        SCOPED_TRACE("bonus object " + std::to_string(object) + ", a cell " + std::to_string(cell) +
+                     " px");
+        EXPECT_GE(e.height, 0.72f * cell);
+        EXPECT_LE(e.height, 0.9f * cell);
+        EXPECT_GE(e.width, 0.72f * cell);
+        EXPECT_LE(e.width, 0.9f * cell);
+        EXPECT_GE(static_cast<float>(e.faceOnArea), 0.45f * (0.8f * cell) * (0.8f * cell))
+            << "too thin to read as special";
+        EXPECT_LE(std::fabs(e.middleX), 0.12f * cell);
+        EXPECT_LE(std::fabs(e.middleY), 0.12f * cell);
     }
 }
 

@@ -575,3 +575,24 @@ TEST(GraphicsMedia, BonusObjectsStandUprightInsideTheirCell) {
         }
     }
 }
+
+// A thin star or a narrow shard reads as a speck inside its cell: seen face on, each object
+// covers most of a square 0.8 of a cell across.
+TEST(GraphicsMedia, BonusObjectsFillTheirCellSolidlyFromTheFront) {
+    constexpr double kSize = 0.8, kStep = 0.01;
+    for (const char* file : {"bonus.x", "bonus2.x"}) {
+        const LoadedMesh object = transformed(loadGameMesh(file), bonusPlacement(7, 11, 0));
+        const V3 centre{0.5, -0.5, 22};
+        int covered = 0, samples = 0;
+        for (double y = -kSize / 2; y < kSize / 2; y += kStep) {
+            for (double x = -kSize / 2; x < kSize / 2; x += kStep) {
+                ++samples;
+                const V3 from = centre + V3{x, y, -1}, to = centre + V3{x, y, 1};
+                covered += std::any_of(
+                    object.triangles.begin(), object.triangles.end(),
+                    [&](const Triangle& t) { return segmentHitsTriangle(from, to, t); });
+            }
+        }
+        EXPECT_GE(double(covered) / samples, 0.45) << file;
+    }
+}

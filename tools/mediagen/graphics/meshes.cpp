@@ -186,17 +186,29 @@ Mat4 bonusTransform() {
     return rotationX(-kPi / 2) * translation({0, 0.55, 0});
 }
 
+// Both bonus objects are 0.8 of a cell across, solid and finely rounded, so they read as
+// special inside their cell and stay smooth as they spin.
+constexpr double kBonusSize = 0.8;
+
 MeshModel scoreBonusMesh() {
     MeshModel mesh;
-    mesh.materials = {shiny("StarGold", {1.00, 0.78, 0.12}, 24),
-                      shiny("StarRim", {0.80, 0.46, 0.05}, 24)};
-    mesh.materials[0].emissive = {0.18, 0.12, 0.0};
-    const Contour star = starOutline(5, 0.44, 0.19);
-    std::vector<Contour> outline{star};
-    // The star's points reach 0.44 up and 0.356 down: centre it on the cell.
-    for (Vec2& p : outline[0])
-        p.y -= (0.44 - 0.44 * std::cos(kPi / 5)) / 2;
-    addExtrudedOutline(mesh, outline, false, {0.22, 0.06, 0, 1});
+    // Three lights fall on the bonus objects, the last one head-on, so a face facing the
+    // viewer is lit about twice over: the coin is a deep gold that then shows as gold, and its
+    // star a paler one that shows brighter still.
+    mesh.materials = {shiny("StarGold", {0.52, 0.44, 0.10}, 30),
+                      shiny("CoinGold", {0.45, 0.32, 0.05}, 30)};
+    mesh.materials[0].emissive = {0.12, 0.09, 0.0};
+    mesh.materials[0].specular = {1.00, 0.90, 0.60};
+    mesh.materials[1].emissive = {0.05, 0.03, 0.0};
+    mesh.materials[1].specular = {1.00, 0.80, 0.40};
+    constexpr double thickness = 0.13, starRelief = 0.035;
+    addCoin(mesh, {0, 0, 0}, kBonusSize / 2, thickness, 48, 1);
+    // A raised star on each face, the back one the front one turned round.
+    MeshModel star;
+    addExtrudedOutline(star, {starOutline(5, 0.25, 0.105)}, false, {2 * starRelief, 0.02, 0, 0});
+    const Mat4 onFront = translation({0, 0, -thickness / 2});
+    appendMesh(mesh, star, onFront);
+    appendMesh(mesh, star, onFront * rotationY(kPi));
     placeInOwnFrame(mesh, bonusTransform());
     return mesh;
 }
@@ -206,7 +218,7 @@ MeshModel clearBonusMesh() {
     MeshMaterial crystal = shiny("Crystal", {0.20, 0.95, 0.45}, 40);
     crystal.emissive = {0.05, 0.30, 0.12};
     mesh.materials.push_back(crystal);
-    addCrystal(mesh, {0, 0, 0}, 0.8, 0.27, 6, 0);
+    addCrystal(mesh, {0, 0, 0}, kBonusSize, 0.38, 16, 0);
     placeInOwnFrame(mesh, bonusTransform());
     return mesh;
 }
