@@ -106,6 +106,18 @@ struct Mask {
     int height() const { return pixels.empty() ? 0 : bottom - top + 1; }
 };
 
+// Whether a pixel of the mask has one outside it within `reach` pixels.
+bool nearEdge(const Mask& mask, int x, int y, int reach) {
+    for (int dy = -reach; dy <= reach; ++dy) {
+        for (int dx = -reach; dx <= reach; ++dx) {
+            if (!mask.has(x + dx, y + dy)) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 Mask differingPixels(const FrameImage& a, const FrameImage& b, Rect within = wholeFrame()) {
     constexpr double kDifference = 8;
     Mask mask;
@@ -141,6 +153,8 @@ Rgb medianColour(const FrameImage& frame, const Mask& mask) {
 
 constexpr float kCellFront = wellDepth - 0.47f;
 constexpr float kPanelFront = wellDepth + 0.55f;
+constexpr float kOverlaySwayRate = 5.0f / 7.0f;
+constexpr float kHalfPi = 1.5707964f;
 
 // One frame of `screen` at the moment `t`, on the still background and with the menu's
 // falling figure held in one place, so two such frames differ only in what a test changed.
@@ -228,6 +242,14 @@ protected:
         ASSERT_TRUE(ready()) << "every media file loads";
         session.gameMode = Original;
     }
+    void fillWell(int colour) {
+        well = Well{};
+        for (int row = 1; row <= 20; ++row) {
+            for (int column = 1; column <= 12; ++column) {
+                settle(well, column, row, colour);
+            }
+        }
+    }
     float cellSize() const {
         return pixelOf(0.5f, 0, wellDepth).x - pixelOf(-0.5f, 0, wellDepth).x;
     }
@@ -302,6 +324,51 @@ TEST_P(GeneratedLook, BothBonusObjectsFillAboutEightTenthsOfACellFromEverySide) 
             << "too thin to read as special";
         EXPECT_LE(std::fabs(e.middleX), 0.12f * cell);
         EXPECT_LE(std::fabs(e.middleY), 0.12f * cell);
+    }
+}
+
+TEST_P(GeneratedLook, PausedAndGameOverStayInsideTheWellAsTheySway) {
+    const float wellLeft = pixelOf(-6, 0, wellDepth).x, wellRight = pixelOf(6, 0, wellDepth).x;
+    for (const int screen : {Paused, GameOver}) {
+        // Upright, and turned furthest either way.
+        for (const float phase : {0.0f, kHalfPi, 3 * kHalfPi}) {
+            const float t = phase / kOverlaySwayRate;
+            well = Well{};
+            const FrameImage playing = still(*this, Playing, t);
+            const Mask overlay = differingPixels(still(*this, screen, t), playing);
+            SCOPED_TRACE((screen == Paused ? "PAUSED at t " : "GAME OVER at t ") +
+                         std::to_string(t));
+            ASSERT_GT(overlay.pixels.size(), 2000u);
+            EXPECT_GE(overlay.left, wellLeft);
+            EXPECT_LE(overlay.right, wellRight);
+        }
+    }
+}
+
+// The rim is what lies at the edge of the lettering's pixels; it must differ in lightness
+// from the cells the lettering covers, for every cell colour.
+TEST_P(GeneratedLook, PausedAndGameOverHaveAnOutlineThatStandsOutOverEveryCellColour) {
+    constexpr double kOutlineContrast = 25;
+    for (const int screen : {Paused, GameOver}) {
+        for (int colour = 0; colour < cellMeshCount; ++colour) {
+            SCOPED_TRACE(
+                (screen == Paused ? "PAUSED over cell colour " : "GAME OVER over cell colour ") +
+                std::to_string(colour));
+            fillWell(colour);
+            const FrameImage playing = still(*this, Playing, 0.0f);
+            const FrameImage& over = still(*this, screen, 0.0f);
+            const Mask lettering = differingPixels(over, playing);
+            std::vector<double> rim, under;
+            for (auto [x, y] : lettering.pixels) {
+                under.push_back(lightnessOf(rgbOf(playing.at(x, y))));
+                if (nearEdge(lettering, x, y, 2)) {
+                    rim.push_back(lightnessOf(rgbOf(over.at(x, y))));
+                }
+            }
+            ASSERT_GT(rim.size(), 500u);
+            EXPECT_GE(std::fabs(median(rim) - median(under)), kOutlineContrast)
+                << "outline L* " << median(rim) << ", cells L* " << median(under);
+        }
     }
 }
 

@@ -89,7 +89,7 @@ const std::map<std::string, double>& gamePictures() {
 // Every mesh the game loads, with its number of materials.
 const std::map<std::string, std::size_t>& gameMeshes() {
     static const std::map<std::string, std::size_t> meshes = {
-        {"gamename1.x", 2}, {"gamename2.x", 2}, {"game_pause.x", 2}, {"game_over.x", 2},
+        {"gamename1.x", 2}, {"gamename2.x", 2}, {"game_pause.x", 3}, {"game_over.x", 3},
         {"bonus.x", 2},     {"bonus2.x", 1},    {"glass.x", 2},      {"cell_1.x", 1},
         {"cell_2.x", 1},    {"cell_3.x", 1},    {"cell_4.x", 1},     {"cell_5.x", 1},
         {"cell_6.x", 1},    {"cell_7.x", 1}};
@@ -523,8 +523,9 @@ TEST(GraphicsMedia, LetteringStandsInFrontOfTheViewerAndReadsLeftToRight) {
     };
     const Case cases[] = {{"gamename1.x", titlePlacement(-3, 9), 18, 27, 6.5, 12.4, 25},
                           {"gamename2.x", titlePlacement(0, 5), 4, 14, 3.5, 6.5, 25},
-                          {"game_pause.x", overlayPlacement(), 10.5, 13, -3, 3, 15},
-                          {"game_over.x", overlayPlacement(), 10.5, 13, -3, 3, 15}};
+                          // Narrower than the well looks from their nearer depth.
+                          {"game_pause.x", overlayPlacement(), 6, 8.2, -1.5, 1.5, 15},
+                          {"game_over.x", overlayPlacement(), 6, 8.2, -1.5, 1.5, 15}};
     for (const Case& c : cases) {
         const LoadedMesh mesh = transformed(loadGameMesh(c.file), c.placement);
         const Bounds b = boundsOf(mesh);

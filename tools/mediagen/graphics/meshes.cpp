@@ -32,6 +32,14 @@ MeshMaterial shiny(const char* name, Colour diffuse, double power) {
     return m;
 }
 
+// The rim round a display's letters: nearly black with a weak sheen, so it stays dark over
+// cells of any colour.
+MeshMaterial outlineMaterial(Colour tint) {
+    MeshMaterial m = shiny("Outline", tint, 30);
+    m.specular = {0.25, 0.25, 0.25};
+    return m;
+}
+
 struct CellColour {
     const char* name;
     Colour diffuse;
@@ -57,7 +65,8 @@ void placeInOwnFrame(MeshModel& mesh, const Mat4& gameTransform) {
         vertex.normal = vertex.normal * drawnScale;
 }
 
-// Fits the text's outline into a box of the given world size centred at `centre`.
+// Fits the text's outline into a box of the given world size centred at `centre`: the letters
+// with materials 0 (front) and 1 (sides), their outline, if the design has one, with 2.
 void addLettering(MeshModel& mesh, const FontFace& font, const LetteringDesign& design) {
     const TextOutline text = font.outline(design.text, design.tracking);
     const double width = text.maxX - text.minX, height = text.maxY - text.minY;
@@ -72,6 +81,16 @@ void addLettering(MeshModel& mesh, const FontFace& font, const LetteringDesign& 
     }
     const std::size_t first = mesh.vertices.size();
     addExtrudedOutline(mesh, placed, text.fillOnRight, {design.depth, design.bevel * scale, 0, 1});
+    if (design.outline > 0) {
+        // A plate of the letters' shape grown by the outline, its front a little behind
+        // theirs: seen from the front it rims every letter, whatever lies behind.
+        const std::size_t plate = mesh.vertices.size();
+        const double plateDepth = design.depth * 0.6;
+        addExtrudedOutline(mesh, grownContours(placed, text.fillOnRight, design.outline * scale),
+                           text.fillOnRight, {plateDepth, design.bevel * scale, 2, 2});
+        for (std::size_t i = plate; i < mesh.vertices.size(); ++i)
+            mesh.vertices[i].position.z += (design.depth - plateDepth) / 2;
+    }
     for (std::size_t i = first; i < mesh.vertices.size(); ++i) {
         mesh.vertices[i].position.z += design.centre.z;
     }
@@ -133,10 +152,12 @@ LetteringDesign letteringDesign(Lettering which) {
             return {"KOLVANE", 0.04, {0, 9.1, 25}, 24.0, 3.8, 1.3, 0.03};
         case Lettering::TitleYear:
             return {"2001", 0.06, {0, 5.1, 25}, 10.0, 2.3, 1.0, 0.035};
+        // The two displays stand in front of the well, nearer the viewer than the board, so
+        // they are kept narrow enough to stay inside the well on screen as they sway.
         case Lettering::Paused:
-            return {"PAUSED", 0.04, {0, 0, 15}, 12.0, 2.6, 1.0, 0.03};
+            return {"PAUSED", 0.04, {0, 0, 15}, 7.4, 1.8, 0.7, 0.03, 0.07};
         case Lettering::GameOver:
-            return {"GAME OVER", 0.04, {0, 0, 15}, 12.0, 2.6, 0.9, 0.03};
+            return {"GAME OVER", 0.04, {0, 0, 15}, 7.4, 1.6, 0.6, 0.03, 0.07};
     }
     return {};
 }
@@ -170,11 +191,13 @@ MeshModel letteringMesh(Lettering which, const FontFace& font) {
             break;
         case Lettering::Paused:
             mesh.materials = {shiny("IceBlue", {0.25, 0.55, 1.00}, 30),
-                              shiny("DeepBlue", {0.08, 0.20, 0.55}, 30)};
+                              shiny("DeepBlue", {0.08, 0.20, 0.55}, 30),
+                              outlineMaterial({0.01, 0.02, 0.05})};
             break;
         case Lettering::GameOver:
             mesh.materials = {shiny("Crimson", {0.95, 0.12, 0.10}, 30),
-                              shiny("DarkCrimson", {0.45, 0.04, 0.04}, 30)};
+                              shiny("DarkCrimson", {0.45, 0.04, 0.04}, 30),
+                              outlineMaterial({0.05, 0.01, 0.01})};
             break;
     }
     addLettering(mesh, font, letteringDesign(which));
