@@ -372,6 +372,36 @@ TEST_P(GeneratedLook, PausedAndGameOverHaveAnOutlineThatStandsOutOverEveryCellCo
     }
 }
 
+TEST_P(GeneratedLook, TheWholeInformationTextLiesInsideItsPanel) {
+    readGeneratedGameInfo();
+    int lastWritten = -1;
+    for (int i = 0; i < gameInfo.infoLineCount; ++i) {
+        if (!infoLine(gameInfo, i).empty()) {
+            lastWritten = i;
+        }
+    }
+    ASSERT_GE(lastWritten, 10) << "gameinfo.txt has its text";
+    const FrameImage withText = still(*this, GameInfo, 0.0f);
+    const struct GameInfo noText;
+    const struct GameInfo text = gameInfo;
+    gameInfo = noText;
+    const Mask drawn = differingPixels(withText, still(*this, GameInfo, 0.0f));
+    gameInfo = text;
+    // Inside the panel's frame, which the game draws at 0.15 W .. 0.85 W, 0.19 H .. 0.99 H.
+    constexpr int kFrame = 8;
+    EXPECT_GE(drawn.left, 0.15 * generatedSceneWidth + kFrame);
+    EXPECT_LE(drawn.right, 0.85 * generatedSceneWidth - kFrame);
+    EXPECT_GE(drawn.top, 0.19 * generatedSceneHeight + kFrame);
+    EXPECT_LE(drawn.bottom, 0.99 * generatedSceneHeight - kFrame);
+    // The last line with text is on screen where its line puts it.
+    const float lastLineY = pixelOf(0, 23.0f - 3.2f * static_cast<float>(lastWritten), 95.0f).y;
+    int onLastLine = 0;
+    for (auto [x, y] : drawn.pixels) {
+        onLastLine += std::fabs(static_cast<float>(y) - lastLineY) < 10.0f;
+    }
+    EXPECT_GT(onLastLine, 50) << "line " << lastWritten + 1 << " of gameinfo.txt is not shown";
+}
+
 std::string deviceTypeName(const testing::TestParamInfo<D3DDEVTYPE>& info) {
     return info.param == D3DDEVTYPE_HAL ? "HAL" : "REF";
 }
