@@ -14,6 +14,9 @@ constexpr float lookAtZ = 22.0f;
 constexpr float planeTextureRepeat = 4.0f;
 constexpr D3DCOLOR dimAmbient = 0x33333333;
 constexpr float fillLightLevel = 0.6f;
+// Only the key light makes highlights: the cells' and the lettering's white specular shows
+// where it strikes their edges. The fill and bonus lights stay without.
+constexpr float keyLightSpecular = 1.0f;
 
 const char* const staticBackgroundFiles[staticQuarterCount] = {
     "Graphics\\back_static_11.bmp", "Graphics\\back_static_12.bmp", "Graphics\\back_static_13.bmp",
@@ -69,10 +72,12 @@ private:
     HRESULT result_ = S_OK;
 };
 
-void setLight(IDirect3DDevice8* device, DWORD index, float x, float y, float z, float level) {
+void setLight(IDirect3DDevice8* device, DWORD index, float x, float y, float z, float level,
+              float specular) {
     D3DLIGHT8 light;
     initLight(light, D3DLIGHT_DIRECTIONAL, x, y, z);
     light.Diffuse = {level, level, level, 0.0f};
+    light.Specular = {specular, specular, specular, 0.0f};
     device->SetLight(index, &light);
 }
 
@@ -157,10 +162,10 @@ HRESULT createSceneVolatileObjects(GameScene& scene) {
     device->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
     device->SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_LINEAR);
 
-    setLight(device, 0, -1.0f, -1.0f, 1.0f, 1.0f);
+    setLight(device, 0, -1.0f, -1.0f, 1.0f, 1.0f, keyLightSpecular);
     device->LightEnable(0, TRUE);
-    setLight(device, 1, 0.0f, -1.0f, 1.0f, fillLightLevel);
-    setLight(device, 2, 0.0f, 0.0f, 1.0f, 1.0f);
+    setLight(device, 1, 0.0f, -1.0f, 1.0f, fillLightLevel, 0.0f);
+    setLight(device, 2, 0.0f, 0.0f, 1.0f, 1.0f, 0.0f);
 
     if (scene.font != nullptr) {
         scene.font->createVolatileObjects();

@@ -10,7 +10,8 @@
 //   screen_probe mean FILE X Y W H
 //       prints the mean red, green and blue in the rectangle
 //
-// KIND is one of: bright (a vivid colour: a cell, a marker), orange, red, green, blue, light.
+// KIND is one of: bright (a vivid colour: a cell, a marker), orange, red, green, blue, light,
+// black (no channel above 12: the rim of the pause and game-over lettering).
 // The rectangle is clipped to the picture. Exit status 2 on bad arguments or an unreadable file.
 #include <algorithm>
 #include <cstdint>
@@ -115,12 +116,15 @@ bool isKind(const std::string& kind, const std::uint8_t* p) {
     if (kind == "light") {
         return low >= 200;
     }
+    if (kind == "black") {
+        return high <= 12;
+    }
     return false;
 }
 
 bool knownKind(const std::string& kind) {
     return kind == "bright" || kind == "orange" || kind == "red" || kind == "green" ||
-           kind == "blue" || kind == "light";
+           kind == "blue" || kind == "light" || kind == "black";
 }
 
 int find(const Picture& picture, const Rect& rect, const std::string& kind) {

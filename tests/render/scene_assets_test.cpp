@@ -150,6 +150,15 @@ TEST_F(SceneObjectsTest, TheViewIsTheSameAfterEveryResetWhateverTheWindowsShape)
     EXPECT_FLOAT_EQ(device.lights[1].Diffuse.g, 0.6f);
     EXPECT_NEAR(device.lights[0].Direction.x, -1.0f / std::sqrt(3.0f), 1e-6f);
     EXPECT_FLOAT_EQ(device.lights[2].Range, 1000.0f);
+    // Highlights come from the key light alone.
+    for (float channel :
+         {device.lights[0].Specular.r, device.lights[0].Specular.g, device.lights[0].Specular.b}) {
+        EXPECT_FLOAT_EQ(channel, 1.0f);
+    }
+    for (int fill : {1, 2}) {
+        const D3DCOLORVALUE s = device.lights[fill].Specular;
+        EXPECT_EQ(s.r + s.g + s.b, 0.0f) << "light " << fill;
+    }
     // Aspect 4/3 at any window shape: x is scaled by 1 / (4/3 tan(pi/8)).
     EXPECT_NEAR(projection.m[0][0] * 4.0f / 3.0f, projection.m[1][1], 1e-5f);
 

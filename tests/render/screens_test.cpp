@@ -1,86 +1,40 @@
-// Every screen of the game drawn with the generated media of the run directory, on the OpenGL
-// and the software device, saved as pictures (the README shows them) and checked for what does
-// not depend on the art: all media load, each screen is drawn, the still background's quarters
-// show their pictures.
+// Every screen of the game drawn with the generated media and information text of the run
+// directory, on the OpenGL and the software device, saved as pictures (the README shows them)
+// and checked for what does not depend on the art: all media load, each screen is drawn, the
+// still background's quarters show their pictures.
 #include "render/game_scene.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 
-#include "device_media.h"
 #include "game/rules/random.h"
+#include "generated_scene.h"
 #include "gfx/d3dx.h"
-#include "gfx/image.h"
-#include "render/media_loaders.h"
-#include "render/texture_font.h"
-#include "scene_state.h"
 #include "scripted_game.h"
 
 namespace {
 
-constexpr UINT screenWidth = 1024;
-constexpr UINT screenHeight = 768;
-
-const char* const gameInfoText =
-    "KOLVANE\n"
-    "\n"
-    "A falling-blocks game in three dimensions.\n"
-    "\n"
-    "Left, Right    move the piece\n"
-    "Up             turn it\n"
-    "Down           let it fall faster\n"
-    "Space          drop it\n"
-    "P, Escape      pause\n"
-    "\n"
-    "Classic: no bonus objects.\n"
-    "Original and Crazy: the gold star gives\n"
-    "500 points, the green crystal empties\n"
-    "the well. Catch them with a falling piece!\n";
-
-class GameScreens : public testing::TestWithParam<D3DDEVTYPE>, public SceneState {
+class GameScreens : public testing::TestWithParam<D3DDEVTYPE>, public GeneratedScene {
 protected:
+    GameScreens() : GeneratedScene(GetParam()) {}
     void SetUp() override {
-        std::filesystem::current_path(KOLVANE_RUN_DIR);
-        if (!std::filesystem::exists("Graphics/glass.x")) {
+        if (!mediaBuilt()) {
             GTEST_SKIP() << "the media target has not been built";
         }
+        ASSERT_TRUE(ready()) << "every media file loads";
         seedGameRandom(99);
-        device = createOffscreenDevice(GetParam(), screenWidth, screenHeight);
-        ASSERT_NE(device, nullptr);
-        scene.loaders = helperLibraryLoaders();
-        scene.font = &font;
-        ASSERT_EQ(createSceneDeviceObjects(scene, device), S_OK) << "every media file loads";
-        ASSERT_EQ(createSceneVolatileObjects(scene), S_OK);
-        gameInfo = readGameInfo(gameInfoText);
+        readGeneratedGameInfo();
         session.gameMode = Original;
         appTime = 2.0f;
-    }
-    void TearDown() override {
-        if (device == nullptr) {
-            return;
-        }
-        releaseSceneVolatileObjects(scene);
-        destroySceneDeviceObjects(scene);
-        font.destroy();
-        EXPECT_EQ(device->Release(), 0u);
     }
 
     // Draws the screen a few frames into its animations and saves it.
     const FrameImage& show(int screen, const std::string& name, int frames = 1) {
-        for (int i = 0; i < frames; ++i) {
-            drawScene(scene, input(screen));
-            appTime += 1.0f / 60.0f;
-        }
-        device->Present(nullptr, nullptr, nullptr, nullptr);
-        frame = FrameImage{};
-        EXPECT_EQ(device->readPresentedFrame(&frame), D3D_OK);
-        const std::string folder = std::string(KOLVANE_SCREENS_DIR);
-        std::filesystem::create_directories(folder);
-        const std::string prefix = GetParam() == D3DDEVTYPE_HAL ? "hal_" : "ref_";
-        EXPECT_TRUE(writePng(frame, folder + "/" + prefix + name + ".png"));
+        draw(screen, frames);
+        EXPECT_TRUE(save(name));
         EXPECT_GT(distinctColours(), 50) << name << " shows something";
         return frame;
     }
@@ -97,11 +51,6 @@ protected:
         setUpBusiestFrame(session, well);
         appTime = 0.2f;
     }
-
-    IDirect3DDevice8* device = nullptr;
-    TextureFont font{"Courier", 18, fontBold};
-    GameScene scene;
-    FrameImage frame;
 };
 
 TEST_P(GameScreens, MainMenuWithEachItemHighlighted) {
@@ -163,7 +112,7 @@ TEST_P(GameScreens, TheStillBackgroundShowsItsFourQuarters) {
     const float corners[4][2] = {{0.02f, 0.02f}, {0.98f, 0.02f}, {0.02f, 0.98f}, {0.98f, 0.98f}};
     for (int q = 0; q < 4; ++q) {
         IDirect3DTexture8* picture = nullptr;
-        ASSERT_EQ(D3DXCreateTextureFromFileA(device, files[q], &picture), D3D_OK);
+        ASSERT_EQ(D3DXCreateTextureFromFileA(scene.device, files[q], &picture), D3D_OK);
         D3DSURFACE_DESC desc{};
         picture->GetLevelDesc(0, &desc);
         D3DLOCKED_RECT locked{};
@@ -177,8 +126,9 @@ TEST_P(GameScreens, TheStillBackgroundShowsItsFourQuarters) {
             return *reinterpret_cast<const std::uint32_t*>(static_cast<const BYTE*>(locked.pBits) +
                                                            y * locked.Pitch + x * 4);
         };
-        const std::uint32_t pixel = frame.at(static_cast<UINT>(corners[q][0] * screenWidth),
-                                             static_cast<UINT>(corners[q][1] * screenHeight));
+        const std::uint32_t pixel =
+            frame.at(static_cast<UINT>(corners[q][0] * generatedSceneWidth),
+                     static_cast<UINT>(corners[q][1] * generatedSceneHeight));
         int best = 1 << 30;
         for (UINT y = ty > 2 ? ty - 2 : 0; y <= std::min(ty + 2, desc.Height - 1); ++y) {
             for (UINT x = tx > 2 ? tx - 2 : 0; x <= std::min(tx + 2, desc.Width - 1); ++x) {

@@ -89,7 +89,7 @@ const std::map<std::string, double>& gamePictures() {
 // Every mesh the game loads, with its number of materials.
 const std::map<std::string, std::size_t>& gameMeshes() {
     static const std::map<std::string, std::size_t> meshes = {
-        {"gamename1.x", 2}, {"gamename2.x", 2}, {"game_pause.x", 2}, {"game_over.x", 2},
+        {"gamename1.x", 2}, {"gamename2.x", 2}, {"game_pause.x", 3}, {"game_over.x", 3},
         {"bonus.x", 2},     {"bonus2.x", 1},    {"glass.x", 2},      {"cell_1.x", 1},
         {"cell_2.x", 1},    {"cell_3.x", 1},    {"cell_4.x", 1},     {"cell_5.x", 1},
         {"cell_6.x", 1},    {"cell_7.x", 1}};
@@ -216,6 +216,27 @@ M4 overlayPlacement() {
 }
 M4 bonusPlacement(int column, int row, double spin) {
     return rotateX(-kPi / 2) * rotateY(spin) * translate(column - 6.5, 10.5 - row + 0.55, 22);
+}
+
+// The transform the game draws a mesh file with (cells in any cell of the well).
+M4 gamePlacement(const std::string& file) {
+    if (file == "glass.x")
+        return wellPlacement();
+    if (file == "gamename1.x")
+        return titlePlacement(-3, 9);
+    if (file == "gamename2.x")
+        return titlePlacement(0, 5);
+    if (file == "game_pause.x" || file == "game_over.x")
+        return overlayPlacement();
+    if (file == "bonus.x" || file == "bonus2.x")
+        return bonusPlacement(3, 12, 0);
+    return translate(-2.5, 4.5, 22);
+}
+
+// The factor by which the device lengthens a normal drawn with `m` (rotations, one uniform
+// scale, translations): its inverse transpose divides by the scale.
+double normalGrowth(const M4& m) {
+    return 1 / std::sqrt(m.m[0][0] * m.m[0][0] + m.m[0][1] * m.m[0][1] + m.m[0][2] * m.m[0][2]);
 }
 
 bool segmentHitsTriangle(V3 from, V3 to, const Triangle& t) {
@@ -364,6 +385,29 @@ TEST(GraphicsMedia, EveryMeshLoadsWithItsMaterialsAndOutwardFaces) {
     }
 }
 
+// The game lights every mesh without renormalising its normals, so a normal only lights as
+// designed if the game's own transform leaves it at unit length.
+TEST(GraphicsMedia, NormalsAreUnitLengthAtTheScaleTheGameDrawsEachMeshWith) {
+    for (const auto& [name, materials] : gameMeshes()) {
+        const LoadedMesh mesh = loadGameMesh(name);
+        const double growth = normalGrowth(gamePlacement(name));
+        std::size_t wrong = 0, corners = 0;
+        double example = 0;
+        for (const Triangle& t : mesh.triangles) {
+            for (const Corner& c : t.corners) {
+                const double drawnLength = std::sqrt(dot(c.normal, c.normal)) * growth;
+                ++corners;
+                if (std::fabs(drawnLength - 1) > 0.01) {
+                    ++wrong;
+                    example = drawnLength;
+                }
+            }
+        }
+        EXPECT_GT(corners, 0u) << name;
+        EXPECT_EQ(wrong, 0u) << name << ": normals reach the lighting " << example << " long";
+    }
+}
+
 TEST(GraphicsMedia, CellsAreBevelledUnitCubesInSevenDistinctShinyColours) {
     std::vector<V3> colours;
     for (int i = 1; i <= 7; ++i) {
@@ -479,8 +523,9 @@ TEST(GraphicsMedia, LetteringStandsInFrontOfTheViewerAndReadsLeftToRight) {
     };
     const Case cases[] = {{"gamename1.x", titlePlacement(-3, 9), 18, 27, 6.5, 12.4, 25},
                           {"gamename2.x", titlePlacement(0, 5), 4, 14, 3.5, 6.5, 25},
-                          {"game_pause.x", overlayPlacement(), 10.5, 13, -3, 3, 15},
-                          {"game_over.x", overlayPlacement(), 10.5, 13, -3, 3, 15}};
+                          // Narrower than the well looks from their nearer depth.
+                          {"game_pause.x", overlayPlacement(), 6, 8.2, -1.5, 1.5, 15},
+                          {"game_over.x", overlayPlacement(), 6, 8.2, -1.5, 1.5, 15}};
     for (const Case& c : cases) {
         const LoadedMesh mesh = transformed(loadGameMesh(c.file), c.placement);
         const Bounds b = boundsOf(mesh);
@@ -529,5 +574,26 @@ TEST(GraphicsMedia, BonusObjectsStandUprightInsideTheirCell) {
             EXPECT_GE(b.low.z, 21.5) << file;
             EXPECT_LE(b.high.z, 22.5) << file;
         }
+    }
+}
+
+// A thin star or a narrow shard reads as a speck inside its cell: seen face on, each object
+// covers most of a square 0.8 of a cell across.
+TEST(GraphicsMedia, BonusObjectsFillTheirCellSolidlyFromTheFront) {
+    constexpr double kSize = 0.8, kStep = 0.01;
+    for (const char* file : {"bonus.x", "bonus2.x"}) {
+        const LoadedMesh object = transformed(loadGameMesh(file), bonusPlacement(7, 11, 0));
+        const V3 centre{0.5, -0.5, 22};
+        int covered = 0, samples = 0;
+        for (double y = -kSize / 2; y < kSize / 2; y += kStep) {
+            for (double x = -kSize / 2; x < kSize / 2; x += kStep) {
+                ++samples;
+                const V3 from = centre + V3{x, y, -1}, to = centre + V3{x, y, 1};
+                covered += std::any_of(
+                    object.triangles.begin(), object.triangles.end(),
+                    [&](const Triangle& t) { return segmentHitsTriangle(from, to, t); });
+            }
+        }
+        EXPECT_GE(double(covered) / samples, 0.45) << file;
     }
 }

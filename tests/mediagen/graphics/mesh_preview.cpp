@@ -14,9 +14,9 @@ namespace {
 constexpr double kPi = 3.14159265358979;
 constexpr int kWidth = 640, kHeight = 480;
 const V3 kClear{0.02, 0.03, 0.07};
-const Light kKeyLight{{-1, -1, 1}, {1, 1, 1}};
-const Light kFillLight{{0, -1, 1}, {0.6, 0.6, 0.6}};
-const Light kBonusLight{{0, 0, 1}, {1, 1, 1}};
+const Light kKeyLight{{-1, -1, 1}, {1, 1, 1}, {1, 1, 1}};
+const Light kFillLight{{0, -1, 1}, {0.6, 0.6, 0.6}, {0, 0, 0}};
+const Light kBonusLight{{0, 0, 1}, {1, 1, 1}, {0, 0, 0}};
 constexpr double kDimAmbient = 0.2, kMenuAmbient = 0.6;
 
 struct Library {

@@ -148,7 +148,7 @@ void PreviewCanvas::draw(const LoadedMesh& mesh, const std::vector<Light>& light
                     const V3 toLight = normalise(l.direction * -1);
                     lit = lit + multiply(m.diffuse, l.colour) * std::max(0.0, dot(n, toLight));
                     const double h = std::max(0.0, dot(n, normalise(toLight + toEye)));
-                    shine = shine + multiply(m.specular, l.colour) * std::pow(h, m.power);
+                    shine = shine + multiply(m.specular, l.specular) * std::pow(h, m.power);
                 }
                 lit = {std::min(lit.x, 1.0), std::min(lit.y, 1.0), std::min(lit.z, 1.0)};
                 if (tex)

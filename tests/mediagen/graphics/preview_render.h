@@ -19,6 +19,7 @@ struct Texture {
 struct Light {
     V3 direction;  // the way the light travels
     V3 colour;
+    V3 specular;  // the colour of the highlights it makes; the game's key light alone has one
 };
 
 class PreviewCanvas {

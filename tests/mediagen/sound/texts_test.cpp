@@ -68,16 +68,31 @@ TEST_F(Texts, GameInfoFitsTheInformationScreen) {
     }
 }
 
+// The information screen shows twenty lines inside its panel and does not scroll.
+constexpr std::size_t kInfoLinesOnScreen = 20;
+
+TEST_F(Texts, GameInfoIsWhollyOnTheInformationScreen) {
+    const auto lines = linesAsTheGameReadsThem(*info);
+    std::size_t written = 0;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (!lines[i].empty()) {
+            written = i + 1;
+        }
+    }
+    EXPECT_LE(written, kInfoLinesOnScreen) << "line " << written << " lies below the panel";
+    EXPECT_GE(written, kInfoLinesOnScreen / 2) << "the screen has its text";
+}
+
 TEST_F(Texts, GameInfoTellsTheRulesScoresAndKeysOnItsFirstScreen) {
-    // About twenty lines fit on the information screen.
     const auto lines = linesAsTheGameReadsThem(*info);
     std::string firstScreen;
-    for (std::size_t i = 0; i < std::min<std::size_t>(20, lines.size()); ++i) {
+    for (std::size_t i = 0; i < std::min(kInfoLinesOnScreen, lines.size()); ++i) {
         firstScreen += lines[i] + "\n";
     }
-    for (const char* fact : {"Classic", "Original", "Crazy", "1 row/s x level", "2 rows/s",
-                             "3 rows/s", "90 seconds", "100", "250", "400", "600", "500",
-                             "50 x old level", "Space", "Esc", "Enter", "keypad 5"}) {
+    for (const char* fact :
+         {"Classic", "Original", "Crazy", "1 row/s x level", "2 rows/s", "3 rows/s", "90 seconds",
+          "100", "250", "400", "600", "500", "50 x old level", "Space", "Esc", "Enter", "keypad 5",
+          "bonus object"}) {
         EXPECT_TRUE(contains(firstScreen, fact)) << fact;
     }
 }

@@ -149,6 +149,14 @@ std::vector<std::array<Vec2, 3>> tessellate(const std::vector<Contour>& contours
     return run.triangles;
 }
 
+std::vector<Contour> grownContours(const std::vector<Contour>& contours, bool fillOnRight,
+                                   double distance) {
+    std::vector<Contour> grown;
+    for (const Contour& c : contours)
+        grown.push_back(insetContour(c, fillOnRight, -distance));
+    return grown;
+}
+
 void addExtrudedOutline(MeshModel& mesh, const std::vector<Contour>& contours, bool fillOnRight,
                         const Extrusion& shape) {
     std::vector<Contour> insets;

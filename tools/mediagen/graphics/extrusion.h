@@ -22,6 +22,11 @@ struct Extrusion {
     std::uint32_t sideMaterial = 0;
 };
 
+// The contours moved outward by `distance` at every corner (holes shrink), sharp corners
+// reaching out at most a few times that far; for an outline round the shape.
+std::vector<Contour> grownContours(const std::vector<Contour>& contours, bool fillOnRight,
+                                   double distance);
+
 // Adds the solid to the mesh in the x-y plane as given, facing the viewer at -z.
 // `fillOnRight` says which side of each contour's direction of travel is solid.
 void addExtrudedOutline(MeshModel& mesh, const std::vector<Contour>& contours, bool fillOnRight,

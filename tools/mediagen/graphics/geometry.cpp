@@ -49,9 +49,13 @@ Mat4 scaling(double factor) {
     return r;
 }
 
+double uniformScaleOf(const Mat4& a) {
+    return std::sqrt(a.m[0][0] * a.m[0][0] + a.m[0][1] * a.m[0][1] + a.m[0][2] * a.m[0][2]);
+}
+
 Mat4 inverseOfRigidScaled(const Mat4& a) {
-    const double scaleSquared =
-        a.m[0][0] * a.m[0][0] + a.m[0][1] * a.m[0][1] + a.m[0][2] * a.m[0][2];
+    const double scale = uniformScaleOf(a);
+    const double scaleSquared = scale * scale;
     Mat4 r;
     for (int i = 0; i < 3; ++i) {
         for (int j = 0; j < 3; ++j)

@@ -74,6 +74,8 @@ Mat4 translation(Vec3 offset);
 Mat4 scaling(double factor);
 // The inverse of a transform made of rotations, uniform scales and translations.
 Mat4 inverseOfRigidScaled(const Mat4& a);
+// The uniform scale of such a transform.
+double uniformScaleOf(const Mat4& a);
 Vec3 transformPoint(Vec3 p, const Mat4& m);
 // Turns a direction by the transform's rotation only (scales drop out after normalising).
 Vec3 transformNormal(Vec3 n, const Mat4& m);

@@ -23,6 +23,8 @@ struct LetteringDesign {
     double width = 0, height = 0;
     double depth = 1;     // world units
     double bevel = 0.03;  // em, so small letters keep their faces
+    double outline = 0;   // em: a dark rim this wide round the letters, set back from their
+                          // fronts; 0 for none
 };
 
 MeshModel cellMesh(int colour);  // colour 0..6

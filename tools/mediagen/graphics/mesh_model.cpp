@@ -38,6 +38,19 @@ void transformMesh(MeshModel& mesh, const Mat4& transform) {
     }
 }
 
+void appendMesh(MeshModel& mesh, const MeshModel& part, const Mat4& transform) {
+    const auto offset = static_cast<std::uint32_t>(mesh.vertices.size());
+    for (const MeshVertex& v : part.vertices) {
+        mesh.vertices.push_back(
+            {transformPoint(v.position, transform), transformNormal(v.normal, transform), v.uv});
+    }
+    for (MeshTriangle t : part.triangles) {
+        for (std::uint32_t& corner : t.corners)
+            corner += offset;
+        mesh.triangles.push_back(t);
+    }
+}
+
 namespace {
 
 // Fixed-point text keeps the files identical on every build; -0 is written as 0.

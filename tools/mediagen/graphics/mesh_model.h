@@ -58,6 +58,10 @@ void addFlatPolygon(MeshModel& mesh, const std::vector<Vec3>& corners, Vec3 outw
 // Moves every vertex through `transform` (rotations, uniform scales, translations only).
 void transformMesh(MeshModel& mesh, const Mat4& transform);
 
+// Adds the vertices and triangles of `part`, moved through `transform` (rotations, uniform
+// scales, translations), to `mesh`; the part's material numbers are the mesh's.
+void appendMesh(MeshModel& mesh, const MeshModel& part, const Mat4& transform);
+
 // Writes the mesh as a text .x file ("xof 0303txt 0032") with normals, texture coordinates
 // when any material has a texture, and a material list; false if the file could not be
 // written.

@@ -32,23 +32,41 @@ MeshMaterial shiny(const char* name, Colour diffuse, double power) {
     return m;
 }
 
+// The rim round a display's letters: nearly black with a weak sheen, so it stays dark over
+// cells of any colour.
+MeshMaterial outlineMaterial(Colour tint) {
+    MeshMaterial m = shiny("Outline", tint, 30);
+    m.specular = {0.25, 0.25, 0.25};
+    return m;
+}
+
 struct CellColour {
     const char* name;
     Colour diffuse;
 };
 
-// Hue and lightness both differ, so the seven read apart for colour-blind players too.
+// Hue and lightness both differ, so the seven read apart for colour-blind players too: the
+// blue is clearly lighter than the violet next to it in hue, and every colour far lighter
+// than the well's dark back panel.
 constexpr CellColour kCellColours[kCellColourCount] = {
     {"Ruby", {0.86, 0.08, 0.10}},    {"Amber", {1.00, 0.52, 0.04}}, {"Lemon", {1.00, 0.90, 0.12}},
-    {"Emerald", {0.10, 0.70, 0.18}}, {"Aqua", {0.12, 0.86, 0.92}},  {"Cobalt", {0.10, 0.26, 0.96}},
+    {"Emerald", {0.10, 0.70, 0.18}}, {"Aqua", {0.12, 0.86, 0.92}},  {"Azure", {0.20, 0.50, 1.00}},
     {"Violet", {0.58, 0.16, 0.86}},
 };
 
+// The game lights its meshes without renormalising their normals, and the device carries a
+// normal through the inverse transpose of the world transform, which divides it by the
+// transform's scale. So each normal is stored as long as that scale and reaches the lighting
+// at unit length; a title drawn at 0.06 would otherwise be lit 17 times over, plain white.
 void placeInOwnFrame(MeshModel& mesh, const Mat4& gameTransform) {
     transformMesh(mesh, inverseOfRigidScaled(gameTransform));
+    const double drawnScale = uniformScaleOf(gameTransform);
+    for (MeshVertex& vertex : mesh.vertices)
+        vertex.normal = vertex.normal * drawnScale;
 }
 
-// Fits the text's outline into a box of the given world size centred at `centre`.
+// Fits the text's outline into a box of the given world size centred at `centre`: the letters
+// with materials 0 (front) and 1 (sides), their outline, if the design has one, with 2.
 void addLettering(MeshModel& mesh, const FontFace& font, const LetteringDesign& design) {
     const TextOutline text = font.outline(design.text, design.tracking);
     const double width = text.maxX - text.minX, height = text.maxY - text.minY;
@@ -63,6 +81,16 @@ void addLettering(MeshModel& mesh, const FontFace& font, const LetteringDesign& 
     }
     const std::size_t first = mesh.vertices.size();
     addExtrudedOutline(mesh, placed, text.fillOnRight, {design.depth, design.bevel * scale, 0, 1});
+    if (design.outline > 0) {
+        // A plate of the letters' shape grown by the outline, its front a little behind
+        // theirs: seen from the front it rims every letter, whatever lies behind.
+        const std::size_t plate = mesh.vertices.size();
+        const double plateDepth = design.depth * 0.6;
+        addExtrudedOutline(mesh, grownContours(placed, text.fillOnRight, design.outline * scale),
+                           text.fillOnRight, {plateDepth, design.bevel * scale, 2, 2});
+        for (std::size_t i = plate; i < mesh.vertices.size(); ++i)
+            mesh.vertices[i].position.z += (design.depth - plateDepth) / 2;
+    }
     for (std::size_t i = first; i < mesh.vertices.size(); ++i) {
         mesh.vertices[i].position.z += design.centre.z;
     }
@@ -87,9 +115,10 @@ Mat4 wellTransform() {
 MeshModel wellMesh() {
     MeshModel mesh;
     mesh.materials.push_back(shiny("BrushedSteel", {0.58, 0.62, 0.70}, 36));
-    MeshMaterial back = shiny("DeepGlass", {0.045, 0.08, 0.22}, 24);
-    back.specular = {0.3, 0.35, 0.5};
-    back.emissive = {0.01, 0.02, 0.06};
+    // Dark and only faintly blue, with a weak sheen, so that every cell stands out from it.
+    MeshMaterial back = shiny("DeepGlass", {0.04, 0.05, 0.10}, 24);
+    back.specular = {0.10, 0.11, 0.14};
+    back.emissive = {0.008, 0.010, 0.022};
     back.textureFile = "well_back.bmp";
     mesh.materials.push_back(back);
 
@@ -123,10 +152,12 @@ LetteringDesign letteringDesign(Lettering which) {
             return {"KOLVANE", 0.04, {0, 9.1, 25}, 24.0, 3.8, 1.3, 0.03};
         case Lettering::TitleYear:
             return {"2001", 0.06, {0, 5.1, 25}, 10.0, 2.3, 1.0, 0.035};
+        // The two displays stand in front of the well, nearer the viewer than the board, so
+        // they are kept narrow enough to stay inside the well on screen as they sway.
         case Lettering::Paused:
-            return {"PAUSED", 0.04, {0, 0, 15}, 12.0, 2.6, 1.0, 0.03};
+            return {"PAUSED", 0.04, {0, 0, 15}, 7.4, 1.8, 0.7, 0.03, 0.07};
         case Lettering::GameOver:
-            return {"GAME OVER", 0.04, {0, 0, 15}, 12.0, 2.6, 0.9, 0.03};
+            return {"GAME OVER", 0.04, {0, 0, 15}, 7.4, 1.6, 0.6, 0.03, 0.07};
     }
     return {};
 }
@@ -148,8 +179,11 @@ MeshModel letteringMesh(Lettering which, const FontFace& font) {
     MeshModel mesh;
     switch (which) {
         case Lettering::TitleName:
-            mesh.materials = {shiny("Gold", {0.95, 0.68, 0.14}, 22),
-                              shiny("DarkGold", {0.62, 0.36, 0.06}, 22)};
+            // Metal: its highlights take its own colour.
+            mesh.materials = {shiny("Gold", {0.92, 0.62, 0.12}, 40),
+                              shiny("DarkGold", {0.62, 0.36, 0.06}, 30)};
+            mesh.materials[0].specular = {1.00, 0.80, 0.40};
+            mesh.materials[1].specular = {0.90, 0.65, 0.30};
             break;
         case Lettering::TitleYear:
             mesh.materials = {shiny("Chrome", {0.80, 0.83, 0.90}, 40),
@@ -157,11 +191,13 @@ MeshModel letteringMesh(Lettering which, const FontFace& font) {
             break;
         case Lettering::Paused:
             mesh.materials = {shiny("IceBlue", {0.25, 0.55, 1.00}, 30),
-                              shiny("DeepBlue", {0.08, 0.20, 0.55}, 30)};
+                              shiny("DeepBlue", {0.08, 0.20, 0.55}, 30),
+                              outlineMaterial({0.01, 0.02, 0.05})};
             break;
         case Lettering::GameOver:
             mesh.materials = {shiny("Crimson", {0.95, 0.12, 0.10}, 30),
-                              shiny("DarkCrimson", {0.45, 0.04, 0.04}, 30)};
+                              shiny("DarkCrimson", {0.45, 0.04, 0.04}, 30),
+                              outlineMaterial({0.05, 0.01, 0.01})};
             break;
     }
     addLettering(mesh, font, letteringDesign(which));
@@ -173,17 +209,29 @@ Mat4 bonusTransform() {
     return rotationX(-kPi / 2) * translation({0, 0.55, 0});
 }
 
+// Both bonus objects are 0.8 of a cell across, solid and finely rounded, so they read as
+// special inside their cell and stay smooth as they spin.
+constexpr double kBonusSize = 0.8;
+
 MeshModel scoreBonusMesh() {
     MeshModel mesh;
-    mesh.materials = {shiny("StarGold", {1.00, 0.78, 0.12}, 24),
-                      shiny("StarRim", {0.80, 0.46, 0.05}, 24)};
-    mesh.materials[0].emissive = {0.18, 0.12, 0.0};
-    const Contour star = starOutline(5, 0.44, 0.19);
-    std::vector<Contour> outline{star};
-    // The star's points reach 0.44 up and 0.356 down: centre it on the cell.
-    for (Vec2& p : outline[0])
-        p.y -= (0.44 - 0.44 * std::cos(kPi / 5)) / 2;
-    addExtrudedOutline(mesh, outline, false, {0.22, 0.06, 0, 1});
+    // Three lights fall on the bonus objects, the last one head-on, so a face facing the
+    // viewer is lit about twice over: the coin is a deep gold that then shows as gold, and its
+    // star a paler one that shows brighter still.
+    mesh.materials = {shiny("StarGold", {0.52, 0.44, 0.10}, 30),
+                      shiny("CoinGold", {0.45, 0.32, 0.05}, 30)};
+    mesh.materials[0].emissive = {0.12, 0.09, 0.0};
+    mesh.materials[0].specular = {1.00, 0.90, 0.60};
+    mesh.materials[1].emissive = {0.05, 0.03, 0.0};
+    mesh.materials[1].specular = {1.00, 0.80, 0.40};
+    constexpr double thickness = 0.13, starRelief = 0.035;
+    addCoin(mesh, {0, 0, 0}, kBonusSize / 2, thickness, 48, 1);
+    // A raised star on each face, the back one the front one turned round.
+    MeshModel star;
+    addExtrudedOutline(star, {starOutline(5, 0.25, 0.105)}, false, {2 * starRelief, 0.02, 0, 0});
+    const Mat4 onFront = translation({0, 0, -thickness / 2});
+    appendMesh(mesh, star, onFront);
+    appendMesh(mesh, star, onFront * rotationY(kPi));
     placeInOwnFrame(mesh, bonusTransform());
     return mesh;
 }
@@ -193,7 +241,7 @@ MeshModel clearBonusMesh() {
     MeshMaterial crystal = shiny("Crystal", {0.20, 0.95, 0.45}, 40);
     crystal.emissive = {0.05, 0.30, 0.12};
     mesh.materials.push_back(crystal);
-    addCrystal(mesh, {0, 0, 0}, 0.8, 0.27, 6, 0);
+    addCrystal(mesh, {0, 0, 0}, kBonusSize, 0.38, 16, 0);
     placeInOwnFrame(mesh, bonusTransform());
     return mesh;
 }

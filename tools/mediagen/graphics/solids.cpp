@@ -1,7 +1,9 @@
 #include "tools/mediagen/graphics/solids.h"
 
+#include <array>
 #include <cmath>
 #include <numbers>
+#include <vector>
 
 namespace mediagen {
 
@@ -47,6 +49,48 @@ void addBoxPolygon(MeshModel& mesh, const BoxFrame& box, const std::vector<Vec3>
     for (Vec3 p : corners)
         uvs.push_back(box.uv(p, uvAxis));
     addFlatPolygon(mesh, corners, outward, material, uvs);
+}
+
+// A point of a profile turned about the z axis: its distance from the axis, its z, and its
+// normal in the plane through the axis (outward, along z).
+struct ProfilePoint {
+    double radius, z;
+    Vec2 normal;
+};
+
+// The surface swept by the profile turning once about the z axis through `centre`, smooth
+// round the turn and along the profile; each band is wound to face along its normals.
+void addLathe(MeshModel& mesh, Vec3 centre, const std::vector<ProfilePoint>& profile, int segments,
+              std::uint32_t material) {
+    std::vector<std::vector<std::uint32_t>> rings;
+    for (const ProfilePoint& p : profile) {
+        std::vector<std::uint32_t> ring;
+        for (int i = 0; i < segments; ++i) {
+            const double angle = 2 * std::numbers::pi * i / segments;
+            const double c = std::cos(angle), s = std::sin(angle);
+            ring.push_back(addVertex(mesh, centre + Vec3{p.radius * c, p.radius * s, p.z},
+                                     {p.normal.x * c, p.normal.x * s, p.normal.y}));
+        }
+        rings.push_back(ring);
+    }
+    for (std::size_t k = 0; k + 1 < rings.size(); ++k) {
+        for (int i = 0; i < segments; ++i) {
+            const int j = (i + 1) % segments;
+            const std::uint32_t a = rings[k][i], b = rings[k][j], c = rings[k + 1][j],
+                                d = rings[k + 1][i];
+            for (const auto& corners : {std::array{a, b, c}, std::array{a, c, d}}) {
+                const Vec3 p0 = mesh.vertices[corners[0]].position;
+                const Vec3 area = cross(mesh.vertices[corners[1]].position - p0,
+                                        mesh.vertices[corners[2]].position - p0);
+                if (length(area) < 1e-12)
+                    continue;  // the point where the profile meets the axis
+                const Vec3 outward = mesh.vertices[corners[0]].normal +
+                                     mesh.vertices[corners[1]].normal +
+                                     mesh.vertices[corners[2]].normal;
+                addTriangleFacing(mesh, corners[0], corners[1], corners[2], outward, material);
+            }
+        }
+    }
 }
 
 }  // namespace
@@ -128,6 +172,22 @@ void addCrystal(MeshModel& mesh, Vec3 centre, double height, double radius, int 
         addFlatPolygon(mesh, girdle, facing(girdle), material);
         addFlatPolygon(mesh, pavilion, facing(pavilion), material);
     }
+}
+
+void addCoin(MeshModel& mesh, Vec3 centre, double radius, double thickness, int segments,
+             std::uint32_t material) {
+    constexpr int kEdgeSteps = 8;
+    const double edge = thickness / 2;
+    std::vector<ProfilePoint> profile{{0, -edge, {0, -1}}};
+    // From the front face round the edge to the back face.
+    for (int step = 0; step <= 2 * kEdgeSteps; ++step) {
+        const double angle = -std::numbers::pi / 2 + std::numbers::pi * step / (2 * kEdgeSteps);
+        profile.push_back({radius - edge + edge * std::cos(angle),
+                           edge * std::sin(angle),
+                           {std::cos(angle), std::sin(angle)}});
+    }
+    profile.push_back({0, edge, {0, 1}});
+    addLathe(mesh, centre, profile, segments, material);
 }
 
 Contour starOutline(int points, double outerRadius, double innerRadius) {

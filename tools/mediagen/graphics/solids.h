@@ -17,6 +17,11 @@ void addChamferedBox(MeshModel& mesh, Vec3 centre, Vec3 halfSize, double chamfer
 void addCrystal(MeshModel& mesh, Vec3 centre, double height, double radius, int sides,
                 std::uint32_t material);
 
+// A coin facing the viewer (its faces towards -z and +z): a disc `radius` across and
+// `thickness` thick whose edge is rounded into a half circle, smooth-shaded, `segments` round.
+void addCoin(MeshModel& mesh, Vec3 centre, double radius, double thickness, int segments,
+             std::uint32_t material);
+
 // The outline of a star with `points` points, counter-clockwise, centred on the origin.
 Contour starOutline(int points, double outerRadius, double innerRadius);
 

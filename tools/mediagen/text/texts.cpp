@@ -19,9 +19,11 @@ constexpr const char* lineEnd = "\r\n";
 constexpr const char* lineEnd = "\n";
 #endif
 
-// The information screen shows lines of up to 49 characters, at most 100 of them; about the
-// first twenty fit on the screen, so those say what a player needs most.
+// The information screen shows lines of up to 49 characters, and twenty of them inside its
+// panel, without scrolling: the whole text is written to fit those, with one line to spare.
+// The rest of what there is to know is on the help page.
 constexpr std::size_t infoLineWidth = 49;
+constexpr std::size_t infoLinesOnScreen = 20;
 
 // A group of lines padded to one width: the game centres each line, so a table lines up only
 // when its rows are equally long (the screen font is monospaced).
@@ -39,8 +41,7 @@ std::vector<std::string> table(std::vector<std::string> rows) {
 std::vector<std::string> gameInfoLines() {
     std::vector<std::vector<std::string>> blocks = {
         {"KOLVANE 2001: fill whole rows to clear them.",
-         "The game ends when a new piece has no room.", "A new level every 90 seconds of play.",
-         ""},
+         "Touch a bonus object with the falling piece.", ""},
         table({"Left, Right    move      Up, keypad 5  turn",
                "Down           faster    Space         drop",
                "Esc, P         pause     Enter         resume"}),
@@ -48,62 +49,12 @@ std::vector<std::string> gameInfoLines() {
         table({"Rule set   Fall speed       Bonus objects", "Classic    1 row/s x level  none",
                "Original   2 rows/s x level gold star, crystal",
                "Crazy      3 rows/s x level gold star, crystal"}),
-        {""},
+        {"The level rises every 90 seconds of play.", ""},
         table({"Piece lands        5   Level up  50 x old level",
                "1 row            100   2 rows    250", "3 rows           400   4 rows    600",
                "Gold star        500   Crystal   empties well"}),
-        {"", "Music: Ode to Joy (Beethoven) and In the Hall",
-         "of the Mountain King (Grieg), arranged by us.", "", "", "", ""},
-
-        {"MORE ABOUT THE GAME",
-         "",
-         "Pieces and the well",
-         "The well is 12 cells wide and 20 rows deep.",
-         "Seven shapes of four cells fall from the top;",
-         "NEXT shows the piece that comes after this one.",
-         "A piece settles when it can fall no further.",
-         "Full rows fly away and the rows above drop.",
-         "Hold Left or Right to keep moving: the second",
-         "step comes after 0.35 s, then one every 0.05 s.",
-         "Down falls at 35 rows a second while held;",
-         "Space drops the piece at 70 rows a second.",
-         "Turning tries each cell of the piece as the",
-         "pivot, so pieces turn beside walls too.",
-         "",
-         "Bonus objects (Original and Crazy)",
-         "The gold star may appear after 15 seconds,",
-         "the green crystal after 150 seconds of play.",
-         "Each stays for about 11 seconds, then vanishes.",
-         "Cover it with a cell of the falling piece:",
-         "the star gives 500 points, the crystal empties",
-         "the whole well at once (no points for rows).",
-         "",
-         "Level and time",
-         "LEVEL rises every 90 seconds of TIME played.",
-         "Fall speed is the level times 1, 2 or 3.",
-         "Pausing stops the clock.",
-         "",
-         "High scores",
-         "Each rule set keeps its ten best scores.",
-         "After a good game type your name (A-Z, 0-9,",
-         "blank, up to 16), Backspace erases, Enter",
-         "saves. Up and Down show the other tables.",
-         "Esc while paused leaves without a high score.",
-         "",
-         "Menus",
-         "Up and Down choose, Enter confirms, Esc goes",
-         "back (on the main menu it selects Exit).",
-         "",
-         "Window menu",
-         "Options: Change video mode..., Dynamic/static",
-         "background, Music on/off. Help opens help.htm.",
-         "Alt+Enter switches window and full screen,",
-         "F2 opens Change video mode...",
-         "",
-         "Files",
-         "scores.dat    high scores",
-         "options.dat   background and music options",
-         "help.htm      the full help page"}};
+        {"Music: Ode to Joy (Beethoven) and In the Hall",
+         "of the Mountain King (Grieg), arranged by us."}};
     std::vector<std::string> lines;
     for (const auto& block : blocks) {
         lines.insert(lines.end(), block.begin(), block.end());
@@ -377,12 +328,13 @@ bool writeText(const std::filesystem::path& file, const std::string& text) {
     return true;
 }
 
+// The empty line the game reads after the final line end shows nothing, so it may fall below
+// the panel.
 bool fitsInfoScreen(const std::vector<std::string>& lines) {
-    constexpr std::size_t maxInfoLines = 99;  // the final line end reads as one more line
     const bool narrow = std::all_of(lines.begin(), lines.end(), [](const std::string& line) {
         return line.size() <= infoLineWidth;
     });
-    if (!narrow || lines.size() > maxInfoLines) {
+    if (!narrow || lines.size() > infoLinesOnScreen) {
         std::fprintf(stderr, "mediagen: gameinfo.txt does not fit the information screen\n");
         return false;
     }
