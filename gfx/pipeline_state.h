@@ -52,6 +52,39 @@ void setDefaultPipelineState(PipelineState* state, UINT width, UINT height);
 // shining along +z.
 D3DLIGHT8 defaultLight();
 
+// Where each part of a vertex lies in its bytes; offsets are -1 for parts the format lacks.
+struct VertexLayout {
+    bool valid = false;
+    bool pretransformed = false;
+    int stride = 0;
+    int normalOffset = -1, diffuseOffset = -1, specularOffset = -1, textureOffset = -1;
+};
+
+// The layout of a flexible vertex format: position (XYZ or XYZRHW), optional normal (unused
+// when pre-transformed), point size (skipped), diffuse, specular and up to eight 2D texture
+// coordinate sets (only the first is read). Invalid without a known position or with more
+// than eight sets.
+VertexLayout describeVertexFormat(DWORD fvf);
+
+// Where a lit vertex takes one of its material colours from.
+enum class ColourSource { Material, VertexDiffuse, VertexSpecular };
+
+struct MaterialSources {
+    ColourSource diffuse = ColourSource::Material;
+    ColourSource ambient = ColourSource::Material;
+    ColourSource specular = ColourSource::Material;
+    ColourSource emissive = ColourSource::Material;
+};
+
+// The source of each material colour for vertices of `layout`: a vertex colour only while
+// D3DRS_COLORVERTEX is set, the colour's D3DRS_*MATERIALSOURCE names it and the vertex has it;
+// the material otherwise.
+MaterialSources materialSources(const PipelineState& state, const VertexLayout& layout);
+
+// The matrix that carries normals through worldView (row vectors): the inverse transpose of its
+// upper 3 x 3, identity elsewhere; identity when the 3 x 3 has no inverse.
+D3DMATRIX normalMatrix(const D3DMATRIX& worldView);
+
 // The enabled lights in index order, at most maxActiveLights; kept in place so that drawing
 // never allocates.
 struct EnabledLights {

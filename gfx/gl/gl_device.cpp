@@ -164,47 +164,6 @@ private:
     GlBufferCopy copy_;
 };
 
-// Where each part of a vertex lies, from its flexible vertex format.
-struct VertexLayout {
-    bool valid = false;
-    bool pretransformed = false;
-    int normal = -1, diffuse = -1, specular = -1, texCoord = -1;
-    UINT size = 0;
-};
-
-VertexLayout layoutOf(DWORD fvf) {
-    VertexLayout layout;
-    const DWORD position = fvf & D3DFVF_POSITION_MASK;
-    if (position != D3DFVF_XYZ && position != D3DFVF_XYZRHW) {
-        return layout;
-    }
-    layout.pretransformed = position == D3DFVF_XYZRHW;
-    UINT offset = layout.pretransformed ? 16 : 12;
-    if (fvf & D3DFVF_NORMAL) {
-        layout.normal = static_cast<int>(offset);
-        offset += 12;
-    }
-    if (fvf & D3DFVF_PSIZE) {
-        offset += 4;
-    }
-    if (fvf & D3DFVF_DIFFUSE) {
-        layout.diffuse = static_cast<int>(offset);
-        offset += 4;
-    }
-    if (fvf & D3DFVF_SPECULAR) {
-        layout.specular = static_cast<int>(offset);
-        offset += 4;
-    }
-    const UINT texCount = (fvf & D3DFVF_TEXCOUNT_MASK) >> D3DFVF_TEXCOUNT_SHIFT;
-    if (texCount > 0) {
-        layout.texCoord = static_cast<int>(offset);
-    }
-    offset += 8 * texCount;
-    layout.size = offset;
-    layout.valid = true;
-    return layout;
-}
-
 GLenum compareFunction(DWORD compare) {
     static const GLenum functions[] = {GL_ALWAYS,  GL_NEVER,    GL_LESS,   GL_EQUAL, GL_LEQUAL,
                                        GL_GREATER, GL_NOTEQUAL, GL_GEQUAL, GL_ALWAYS};
@@ -308,26 +267,6 @@ D3DCOLORVALUE colourOf(D3DCOLOR c) {
             (c >> 24) / 255.0f};
 }
 
-// The inverse transpose of the upper 3 x 3 of m (row-vector convention), for normals.
-void normalMatrixOf(const D3DMATRIX& m, float out[9]) {
-    const double a = m.m[0][0], b = m.m[0][1], c = m.m[0][2];
-    const double d = m.m[1][0], e = m.m[1][1], f = m.m[1][2];
-    const double g = m.m[2][0], h = m.m[2][1], i = m.m[2][2];
-    const double det = a * (e * i - f * h) - b * (d * i - f * g) + c * (d * h - e * g);
-    if (std::fabs(det) < 1e-30) {
-        std::fill(out, out + 9, 0.0f);
-        return;
-    }
-    const double s = 1.0 / det;
-    // The cofactor matrix divided by the determinant is the inverse transpose.
-    const double cofactor[9] = {(e * i - f * h),  -(d * i - f * g), (d * h - e * g),
-                                -(b * i - c * h), (a * i - c * g),  -(a * h - b * g),
-                                (b * f - c * e),  -(a * f - c * d), (a * e - b * d)};
-    for (int k = 0; k < 9; ++k) {
-        out[k] = static_cast<float>(cofactor[k] * s);
-    }
-}
-
 D3DVECTOR directionInView(const D3DVECTOR& d, const D3DMATRIX& view) {
     return {d.x * view.m[0][0] + d.y * view.m[1][0] + d.z * view.m[2][0],
             d.x * view.m[0][1] + d.y * view.m[1][1] + d.z * view.m[2][1],
@@ -336,21 +275,6 @@ D3DVECTOR directionInView(const D3DVECTOR& d, const D3DMATRIX& view) {
 
 void uniformColour(GLint location, const D3DCOLORVALUE& c) {
     glUniform4f(location, c.r, c.g, c.b, c.a);
-}
-
-// Which colour a lit vertex takes for one material colour: 0 material, 1 vertex diffuse,
-// 2 vertex specular.
-GLint colourSource(DWORD source, bool colourVertex, bool hasDiffuse, bool hasSpecular) {
-    if (!colourVertex) {
-        return 0;
-    }
-    if (source == D3DMCS_COLOR1 && hasDiffuse) {
-        return 1;
-    }
-    if (source == D3DMCS_COLOR2 && hasSpecular) {
-        return 2;
-    }
-    return 0;
 }
 
 class GlDevice final : public IDirect3DDevice8 {
@@ -1022,7 +946,7 @@ HRESULT GlDevice::SetIndices(IDirect3DIndexBuffer8* buffer, UINT baseVertex) {
 }
 
 HRESULT GlDevice::SetVertexShader(DWORD fvf) {
-    if (!layoutOf(fvf).valid) {
+    if (!describeVertexFormat(fvf).valid) {
         return D3DERR_INVALIDCALL;
     }
     state_.fvf = fvf;
@@ -1090,21 +1014,17 @@ FixedFunctionChoices GlDevice::currentChoices(const VertexLayout& layout,
                                               std::size_t lightCount) const {
     const DWORD* rs = state_.renderStates;
     const DWORD* ts = state_.stageStates[0];
-    const bool colourVertex = rs[D3DRS_COLORVERTEX] != 0;
-    const bool hasDiffuse = layout.diffuse >= 0, hasSpecular = layout.specular >= 0;
-    const auto source = [&](DWORD state) {
-        return colourSource(rs[state], colourVertex, hasDiffuse, hasSpecular);
-    };
+    const MaterialSources sources = materialSources(state_, layout);
     FixedFunctionChoices c;
     c.pretransformed = layout.pretransformed;
     c.lighting = rs[D3DRS_LIGHTING] != 0;
     c.normalizeNormals = rs[D3DRS_NORMALIZENORMALS] != 0;
     c.localViewer = rs[D3DRS_LOCALVIEWER] != 0;
     c.lightCount = static_cast<int>(lightCount);
-    c.diffuseSource = source(D3DRS_DIFFUSEMATERIALSOURCE);
-    c.ambientSource = source(D3DRS_AMBIENTMATERIALSOURCE);
-    c.specularSource = source(D3DRS_SPECULARMATERIALSOURCE);
-    c.emissiveSource = source(D3DRS_EMISSIVEMATERIALSOURCE);
+    c.diffuseSource = static_cast<int>(sources.diffuse);
+    c.ambientSource = static_cast<int>(sources.ambient);
+    c.specularSource = static_cast<int>(sources.specular);
+    c.emissiveSource = static_cast<int>(sources.emissive);
     c.hasTexture = textures_[0].get() != nullptr;
     c.pointSampled = ts[D3DTSS_MAGFILTER] == D3DTEXF_POINT || ts[D3DTSS_MINFILTER] == D3DTEXF_POINT;
     // Values are kept to 32-bit signed numbers, as the shader's integers are.
@@ -1153,9 +1073,11 @@ bool GlDevice::uploadUniforms(const VertexLayout& layout) {
 
 void GlDevice::uploadLighting(const D3DXMATRIX& worldView, const EnabledLights& lights) {
     const FixedFunctionUniforms& u = program_.uniforms;
-    float normalMatrix[9];
-    normalMatrixOf(worldView, normalMatrix);
-    glUniformMatrix3fv(u.normalMatrix, 1, GL_FALSE, normalMatrix);
+    const D3DMATRIX normals = normalMatrix(worldView);
+    const float upperNormals[9] = {normals.m[0][0], normals.m[0][1], normals.m[0][2],
+                                   normals.m[1][0], normals.m[1][1], normals.m[1][2],
+                                   normals.m[2][0], normals.m[2][1], normals.m[2][2]};
+    glUniformMatrix3fv(u.normalMatrix, 1, GL_FALSE, upperNormals);
     float directions[maxActiveLights * 3] = {}, diffuse[maxActiveLights * 4] = {},
                                        specular[maxActiveLights * 4] = {},
                                        ambient[maxActiveLights * 4] = {};
@@ -1199,10 +1121,12 @@ void GlDevice::bindVertexAttributes(const VertexLayout& layout) {
             glVertexAttrib4f(slot, x, y, z, w);
         }
     };
-    attribute(attributeNormal, layout.normal, 3, GL_FLOAT, GL_FALSE, 0, 0, 0, 0);
-    attribute(attributeDiffuse, layout.diffuse, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, 1, 1, 1, 1);
-    attribute(attributeSpecular, layout.specular, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, 0, 0, 0, 0);
-    attribute(attributeTexCoord, layout.texCoord, 2, GL_FLOAT, GL_FALSE, 0, 0, 0, 0);
+    attribute(attributeNormal, layout.normalOffset, 3, GL_FLOAT, GL_FALSE, 0, 0, 0, 0);
+    attribute(attributeDiffuse, layout.diffuseOffset, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, 1, 1, 1,
+              1);
+    attribute(attributeSpecular, layout.specularOffset, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, 0, 0, 0,
+              0);
+    attribute(attributeTexCoord, layout.textureOffset, 2, GL_FLOAT, GL_FALSE, 0, 0, 0, 0);
     attributesDirty_ = false;
     boundLayoutFvf_ = state_.fvf;
 }
@@ -1211,10 +1135,11 @@ HRESULT GlDevice::prepareDraw(UINT vertexLimit, VertexLayout* layout) {
     if (!inScene_ || stream_.get() == nullptr) {
         return D3DERR_INVALIDCALL;
     }
-    *layout = layoutOf(state_.fvf);
+    *layout = describeVertexFormat(state_.fvf);
     const std::size_t size = stream_.get()->memory().size();
-    if (!layout->valid || layout->size > stride_ || vertexLimit == 0 ||
-        (std::size_t{vertexLimit} - 1) * stride_ + layout->size > size) {
+    if (!layout->valid || static_cast<UINT>(layout->stride) > stride_ || vertexLimit == 0 ||
+        (std::size_t{vertexLimit} - 1) * stride_ + static_cast<std::size_t>(layout->stride) >
+            size) {
         return D3DERR_INVALIDCALL;
     }
     context_->makeCurrent();

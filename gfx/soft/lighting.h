@@ -3,6 +3,7 @@
 // (Blinn half vector towards a local viewer), plus emissive; both colours clamped to 0..1.
 #pragma once
 
+#include "gfx/pipeline_state.h"
 #include "gfx/soft/soft_types.h"
 
 namespace kolvane::soft {
@@ -21,9 +22,6 @@ struct DirectionalLight {
     Vec3 direction{0, 0, 1};
 };
 
-// Where a lit colour of the material comes from: the material, or one of the vertex's colours.
-enum class ColourSource { Material, VertexDiffuse, VertexSpecular };
-
 struct LightingSetup {
     ColourF globalAmbient;
     LightingMaterial material;
@@ -31,10 +29,7 @@ struct LightingSetup {
     int lightCount = 0;
     bool specularEnabled = false;
     // Colour-vertex: a vertex's own colours may stand in for the material's.
-    ColourSource diffuseSource = ColourSource::Material;
-    ColourSource ambientSource = ColourSource::Material;
-    ColourSource specularSource = ColourSource::Material;
-    ColourSource emissiveSource = ColourSource::Material;
+    MaterialSources sources;
 };
 
 struct LitColours {
