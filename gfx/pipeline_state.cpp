@@ -92,7 +92,6 @@ void setDefaultPipelineState(PipelineState* state, UINT width, UINT height) {
     state->viewport = {0, 0, width, height, 0.0f, 1.0f};
     state->material = D3DMATERIAL8{};
     state->lights.clear();
-    state->lightEnabled.clear();
     state->fvf = 0;
 }
 
@@ -183,14 +182,27 @@ D3DMATRIX normalMatrix(const D3DMATRIX& worldView) {
 
 EnabledLights enabledLights(const PipelineState& state) {
     EnabledLights enabled;
-    for (const auto& [index, isEnabled] : state.lightEnabled) {
-        if (!isEnabled || enabled.count >= maxActiveLights) {
-            continue;
+    for (const auto& [index, slot] : state.lights) {
+        if (slot.enabled && enabled.count < maxActiveLights) {
+            enabled.lights[enabled.count++] = slot.light;
         }
-        const auto set = state.lights.find(index);
-        enabled.lights[enabled.count++] = set != state.lights.end() ? set->second : defaultLight();
     }
     return enabled;
+}
+
+bool isDrawnStageState(D3DTEXTURESTAGESTATETYPE type, DWORD value) {
+    switch (type) {
+        case D3DTSS_COLOROP:
+        case D3DTSS_ALPHAOP:
+            return (value >= D3DTOP_DISABLE && value <= D3DTOP_ADDSIGNED) ||
+                   value == D3DTOP_SUBTRACT;
+        case D3DTSS_ADDRESSU:
+        case D3DTSS_ADDRESSV:
+        case D3DTSS_ADDRESSW:
+            return value == D3DTADDRESS_WRAP;
+        default:
+            return true;
+    }
 }
 
 D3DCAPS8 fixedFunctionCaps(D3DDEVTYPE type, UINT adapter, UINT maxTextureSide) {
@@ -209,7 +221,7 @@ D3DCAPS8 fixedFunctionCaps(D3DDEVTYPE type, UINT adapter, UINT maxTextureSide) {
     caps.TextureFilterCaps = D3DPTFILTERCAPS_MINFPOINT | D3DPTFILTERCAPS_MINFLINEAR |
                              D3DPTFILTERCAPS_MIPFPOINT | D3DPTFILTERCAPS_MIPFLINEAR |
                              D3DPTFILTERCAPS_MAGFPOINT | D3DPTFILTERCAPS_MAGFLINEAR;
-    caps.TextureAddressCaps = 0x0F;
+    caps.TextureAddressCaps = 0x01;  // wrap
     caps.MaxTextureWidth = maxTextureSide;
     caps.MaxTextureHeight = maxTextureSide;
     caps.MaxTextureRepeat = 8192;
@@ -220,8 +232,9 @@ D3DCAPS8 fixedFunctionCaps(D3DDEVTYPE type, UINT adapter, UINT maxTextureSide) {
     caps.GuardBandTop = -8192.0f;
     caps.GuardBandRight = 8192.0f;
     caps.GuardBandBottom = 8192.0f;
-    caps.FVFCaps = 8;  // texture coordinate sets
-    caps.TextureOpCaps = 0x7F;
+    caps.FVFCaps = 8;                         // texture coordinate sets
+    caps.TextureOpCaps = 0x2FF;               // disable .. add, add signed, subtract
+    caps.VertexProcessingCaps = 0x08 | 0x20;  // directional lights, local viewer
     caps.MaxTextureBlendStages = 1;
     caps.MaxSimultaneousTextures = 1;
     caps.MaxActiveLights = maxActiveLights;

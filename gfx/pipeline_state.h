@@ -11,12 +11,15 @@
 // - Lighting (D3DRS_LIGHTING, XYZ vertices only), directional lights: colour = emissive +
 //   ambient x (D3DRS_AMBIENT + sum of light ambients) + sum of light diffuse x diffuse x
 //   max(0, N.L), clamped to 0..1, alpha = diffuse alpha; specular = sum of light specular x
-//   specular x (N.H)^power where N.L > 0 (H from the camera direction). The four colour
+//   specular x (N.H)^power where N.L > 0 and N.H > 0, a power of 0 or less counting as 0 (H
+//   halfway between the light and the viewer, who lies towards the camera from each vertex
+//   with D3DRS_LOCALVIEWER set, straight back along -z in camera space without). The four colour
 //   sources follow D3DRS_*MATERIALSOURCE when D3DRS_COLORVERTEX is set and the vertex has
 //   that colour, else the material. Unlit vertices use their diffuse colour (white when
 //   absent) and specular colour (black when absent).
 // - Texture stage 0 combines with its colour and alpha operation and arguments; a stage with
 //   no texture reads opaque white for D3DTA_TEXTURE. Stage 1 and later are not drawn.
+//   Textures wrap; ADDSIGNED is arg1 + arg2 - 0.5, SUBTRACT arg1 - arg2, both clamped.
 // - Specular is added after texturing when D3DRS_SPECULARENABLE is set; then the alpha test
 //   (alpha x 255 against D3DRS_ALPHAREF), the depth test, blending and colour writes.
 // - Front faces are clockwise on screen; D3DCULL_CCW (the default) drops counter-clockwise
@@ -32,6 +35,12 @@
 
 #include "gfx/device.h"
 
+// A light of the state and whether it is switched on.
+struct LightSlot {
+    D3DLIGHT8 light;
+    bool enabled = false;
+};
+
 struct PipelineState {
     DWORD renderStates[renderStateCount];
     DWORD stageStates[textureStageCount][textureStageStateCount];
@@ -40,8 +49,7 @@ struct PipelineState {
     D3DMATRIX projection;
     D3DVIEWPORT8 viewport;
     D3DMATERIAL8 material;
-    std::map<DWORD, D3DLIGHT8> lights;  // set lights by index
-    std::map<DWORD, bool> lightEnabled;
+    std::map<DWORD, LightSlot> lights;  // every light set or enabled, by index
     DWORD fvf;
 };
 
@@ -51,6 +59,11 @@ void setDefaultPipelineState(PipelineState* state, UINT width, UINT height);
 // The light a device uses for an index that was enabled without being set: white, directional,
 // shining along +z.
 D3DLIGHT8 defaultLight();
+
+// Whether a texture-stage state has a value the devices draw: the colour and alpha operations
+// DISABLE, SELECTARG1, SELECTARG2, MODULATE, MODULATE2X, MODULATE4X, ADD, ADDSIGNED and
+// SUBTRACT, and WRAP addressing. Every other state may take any value.
+bool isDrawnStageState(D3DTEXTURESTAGESTATETYPE type, DWORD value);
 
 // Where each part of a vertex lies in its bytes; offsets are -1 for parts the format lacks.
 struct VertexLayout {
