@@ -790,7 +790,7 @@ void GlDevice::uploadLighting(const D3DXMATRIX& worldView, const EnabledLights& 
     uniformColour(u.materialAmbient, m.Ambient);
     uniformColour(u.materialSpecular, m.Specular);
     uniformColour(u.materialEmissive, m.Emissive);
-    glUniform1f(u.materialPower, m.Power);
+    glUniform1f(u.materialPower, m.Power > 0.0f ? m.Power : 0.0f);
     uniformColour(u.globalAmbient, colourOf(state().renderStates[D3DRS_AMBIENT]));
 }
 

@@ -35,6 +35,7 @@ LightingSetup lightingFrom(const PipelineState& state, const VertexLayout& layou
                          toColour(m.Emissive), m.Power};
     lighting.globalAmbient = unpackColour(state.renderStates[D3DRS_AMBIENT]);
     lighting.specularEnabled = state.renderStates[D3DRS_SPECULARENABLE] != FALSE;
+    lighting.localViewer = state.renderStates[D3DRS_LOCALVIEWER] != FALSE;
     lighting.sources = materialSources(state, layout);
     const Matrix4 view = toMatrix(state.view);
     for (const D3DLIGHT8& light : enabledLights(state)) {

@@ -109,7 +109,9 @@ LitColours lightVertex(const LightingSetup& setup, Vec3 position, Vec3 normal,
     ColourF diffuse{emissive.r, emissive.g, emissive.b, 0};
     addScaled(diffuse, setup.globalAmbient, ambientMaterial, 1.0f);
     ColourF specular{0, 0, 0, 0};
-    const Vec3 towardsViewer = normalised({-position.x, -position.y, -position.z});
+    const Vec3 towardsViewer = setup.localViewer
+                                   ? normalised({-position.x, -position.y, -position.z})
+                                   : Vec3{0.0f, 0.0f, -1.0f};
 
     for (int i = 0; i < setup.lightCount; ++i) {
         const DirectionalLight& light = setup.lights[i];

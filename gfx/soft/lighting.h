@@ -1,6 +1,6 @@
 // Fixed-function per-vertex lighting as Direct3D 8 does it, in camera space, for directional
 // lights: global ambient times material ambient, per light ambient, diffuse (N.L) and specular
-// (Blinn half vector towards a local viewer), plus emissive; both colours clamped to 0..1.
+// (Blinn half vector towards the viewer), plus emissive; both colours clamped to 0..1.
 #pragma once
 
 #include "gfx/pipeline_state.h"
@@ -28,6 +28,8 @@ struct LightingSetup {
     DirectionalLight lights[kMaxLights];
     int lightCount = 0;
     bool specularEnabled = false;
+    // Highlights look from the camera towards each vertex; without, straight along +z.
+    bool localViewer = true;
     // Colour-vertex: a vertex's own colours may stand in for the material's.
     MaterialSources sources;
 };

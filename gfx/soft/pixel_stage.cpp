@@ -41,6 +41,10 @@ uint32_t applyOperation(uint32_t operation, uint32_t x, uint32_t y) {
             return std::min(255u, multiply255(x, y) * 4);
         case texop::kAdd:
             return std::min(255u, x + y);
+        case texop::kAddSigned:
+            return x + y > 383u ? 255u : (x + y > 128u ? x + y - 128u : 0u);
+        case texop::kSubtract:
+            return x > y ? x - y : 0u;
         default:
             return x;
     }

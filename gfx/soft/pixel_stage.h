@@ -14,7 +14,8 @@ namespace kolvane::soft {
 
 namespace texop {
 inline constexpr uint32_t kDisable = 1, kSelectArg1 = 2, kSelectArg2 = 3, kModulate = 4,
-                          kModulate2x = 5, kModulate4x = 6, kAdd = 7;
+                          kModulate2x = 5, kModulate4x = 6, kAdd = 7, kAddSigned = 8,
+                          kSubtract = 10;
 }
 namespace texarg {
 inline constexpr uint32_t kDiffuse = 0, kCurrent = 1, kTexture = 2, kTextureFactor = 3,
