@@ -237,6 +237,26 @@ TEST_F(FrameTest, SettledCellsDropAfterARowRemovalOverTwoThirdsOfASecond) {
     EXPECT_EQ(f.well.settledCells[0].falling, 0);
 }
 
+TEST_F(FrameTest, ThePieceAnimatesOnlyWhileItFallsAndTheSettledCellsAlways) {
+    startPlaying();
+    ASSERT_TRUE(spawnPiece(f.well, 7, 6, 5, 0));
+    ASSERT_TRUE(stepPieceDown(f.well));
+    Cell cell = cellAt(1, 20, 1);
+    cell.falling = 1;
+    cell.fallProgress = 0.0f;
+    f.well.settledCells[0] = cell;
+    f.well.settledCount = 1;
+    f.session.fallSpeed = 6.0f;
+    f.framesPerSecond = 60.0f;  // piece fall: 6 / 60; settled drop: 1.5 / 60
+    f.drawFrame(Playing);
+    EXPECT_FLOAT_EQ(f.well.piece[0].fallProgress, 0.1f);
+    EXPECT_FLOAT_EQ(f.well.settledCells[0].fallProgress, 0.025f);
+    f.well.pieceActive = 0;
+    f.drawFrame(Playing);
+    EXPECT_FLOAT_EQ(f.well.piece[0].fallProgress, 0.1f) << "no piece falls: none is drawn";
+    EXPECT_FLOAT_EQ(f.well.settledCells[0].fallProgress, 0.05f);
+}
+
 TEST_F(FrameTest, ARemovedRowFliesTowardsTheViewerAndTheListEmptiesAfterwards) {
     startPlaying();
     for (int column = 1; column <= 12; ++column) {
