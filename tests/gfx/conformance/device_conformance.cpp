@@ -171,6 +171,19 @@ D3DLIGHT8 directionalLight(float x, float y, float z, float r, float g, float b)
     return light;
 }
 
+// One frame on black: `left` draws in the left half, then `right` in the right half.
+FrameImage drawHalves(IDirect3DDevice8* device, const std::function<void()>& left,
+                      const std::function<void()>& right) {
+    const D3DVIEWPORT8 leftHalf{0, 0, 32, 64, 0, 1}, rightHalf{32, 0, 32, 64, 0, 1};
+    beginFrame(device, 0xFF000000);
+    device->SetViewport(&leftHalf);
+    left();
+    device->SetViewport(&rightHalf);
+    right();
+    endFrame(device);
+    return presentAndRead(device);
+}
+
 // A white highlight and nothing else: black diffuse, white specular of `power`, specular on,
 // no ambient light, one white light shining along `towards`.
 void lightHighlightOnly(IDirect3DDevice8* device, float power, const D3DVECTOR& towards) {
@@ -334,17 +347,17 @@ TEST_P(DeviceConformance, DirectionalLightsLightTheMaterial) {
     material.Ambient = {0, 0, 1, 1};
     material.Emissive = {0, 0.5f, 0, 0};
     device->SetMaterial(&material);
-    beginFrame(device, 0xFF000000);
-    device->LightEnable(0, TRUE);
-    D3DVIEWPORT8 left{0, 0, 32, 64, 0, 1}, right{32, 0, 32, 64, 0, 1};
-    device->SetViewport(&left);
-    draw(device, litQuad(20, 10), litFvf);
-    device->LightEnable(0, FALSE);
-    device->LightEnable(1, TRUE);
-    device->SetViewport(&right);
-    draw(device, litQuad(20, 10), litFvf);
-    endFrame(device);
-    const FrameImage image = presentAndRead(device);
+    const FrameImage image = drawHalves(
+        device,
+        [&] {
+            device->LightEnable(0, TRUE);
+            draw(device, litQuad(20, 10), litFvf);
+        },
+        [&] {
+            device->LightEnable(0, FALSE);
+            device->LightEnable(1, TRUE);
+            draw(device, litQuad(20, 10), litFvf);
+        });
     EXPECT_TRUE(colourNear(image.at(16, 32), 0xFF8040, 4)) << "lit from the front";
     EXPECT_TRUE(colourNear(image.at(48, 32), 0x008040, 4)) << "light grazing the face";
 }
@@ -358,17 +371,16 @@ TEST_P(DeviceConformance, LightingOffUsesVertexColoursAndLightingOnUsesTheMateri
     device->SetLight(0, &front);
     device->LightEnable(0, TRUE);
     device->SetRenderState(D3DRS_COLORVERTEX, FALSE);
-    beginFrame(device, 0xFF000000);
-    D3DVIEWPORT8 left{0, 0, 32, 64, 0, 1}, right{32, 0, 32, 64, 0, 1};
-    device->SetViewport(&left);
-    device->SetRenderState(D3DRS_LIGHTING, FALSE);
-    draw(device, worldQuad(20, 10, 0xFF00FF00), colourFvf);
-    device->SetViewport(&right);
-    device->SetRenderState(D3DRS_LIGHTING, TRUE);
-    std::vector<LitVertex> quad = litQuad(20, 10);
-    draw(device, quad, litFvf);
-    endFrame(device);
-    const FrameImage image = presentAndRead(device);
+    const FrameImage image = drawHalves(
+        device,
+        [&] {
+            device->SetRenderState(D3DRS_LIGHTING, FALSE);
+            draw(device, worldQuad(20, 10, 0xFF00FF00), colourFvf);
+        },
+        [&] {
+            device->SetRenderState(D3DRS_LIGHTING, TRUE);
+            draw(device, litQuad(20, 10), litFvf);
+        });
     EXPECT_TRUE(colourNear(image.at(16, 32), 0x00FF00));
     EXPECT_TRUE(colourNear(image.at(48, 32), 0x0000FF, 4));
 }
@@ -384,15 +396,12 @@ TEST_P(DeviceConformance, ScaledNormalsAreNotRenormalisedUnlessAsked) {
     D3DXMATRIX doubled;
     D3DXMatrixScaling(&doubled, 2, 2, 2);
     device->SetTransform(D3DTS_WORLD, &doubled);
-    beginFrame(device, 0xFF000000);
-    D3DVIEWPORT8 left{0, 0, 32, 64, 0, 1}, right{32, 0, 32, 64, 0, 1};
-    device->SetViewport(&left);
-    draw(device, litQuad(10, 5), litFvf);
-    device->SetViewport(&right);
-    device->SetRenderState(D3DRS_NORMALIZENORMALS, TRUE);
-    draw(device, litQuad(10, 5), litFvf);
-    endFrame(device);
-    const FrameImage image = presentAndRead(device);
+    const FrameImage image = drawHalves(
+        device, [&] { draw(device, litQuad(10, 5), litFvf); },
+        [&] {
+            device->SetRenderState(D3DRS_NORMALIZENORMALS, TRUE);
+            draw(device, litQuad(10, 5), litFvf);
+        });
     EXPECT_TRUE(colourNear(image.at(16, 32), 0x808080, 4)) << "normal shrunk by the scale";
     EXPECT_TRUE(colourNear(image.at(48, 32), 0xFFFFFF, 4));
 }
@@ -405,15 +414,12 @@ TEST_P(DeviceConformance, HighlightsFollowTheLocalViewerSetting) {
     DWORD localViewer = FALSE;
     device->GetRenderState(D3DRS_LOCALVIEWER, &localViewer);
     EXPECT_EQ(localViewer, static_cast<DWORD>(TRUE)) << "on by default";
-    beginFrame(device, 0xFF000000);
-    D3DVIEWPORT8 left{0, 0, 32, 64, 0, 1}, right{32, 0, 32, 64, 0, 1};
-    device->SetViewport(&left);
-    draw(device, litQuad(20, 10), litFvf);
-    device->SetRenderState(D3DRS_LOCALVIEWER, FALSE);
-    device->SetViewport(&right);
-    draw(device, litQuad(20, 10), litFvf);
-    endFrame(device);
-    const FrameImage image = presentAndRead(device);
+    const FrameImage image = drawHalves(
+        device, [&] { draw(device, litQuad(20, 10), litFvf); },
+        [&] {
+            device->SetRenderState(D3DRS_LOCALVIEWER, FALSE);
+            draw(device, litQuad(20, 10), litFvf);
+        });
     EXPECT_TRUE(colourNear(image.at(16, 32), 0x000000, 4)) << "local viewer";
     EXPECT_TRUE(colourNear(image.at(48, 32), 0xFFFFFF, 4)) << "viewer straight back along z";
 }
@@ -426,19 +432,16 @@ TEST_P(DeviceConformance, PowerZeroLightsEveryFaceTheHighlightReaches) {
     device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
     device->SetRenderState(D3DRS_LOCALVIEWER, FALSE);
     lightHighlightOnly(device, 0.0f, {0, 0, 1});
-    beginFrame(device, 0xFF000000);
-    D3DVIEWPORT8 left{0, 0, 32, 64, 0, 1}, right{32, 0, 32, 64, 0, 1};
-    device->SetViewport(&left);
-    draw(device, litQuad(20, 10), litFvf);
-    lightHighlightOnly(device, 0.0f, {-0.6f, 0, -0.8f});
     std::vector<LitVertex> turnedAway = litQuad(20, 10);
     for (LitVertex& v : turnedAway) {
         v.nz = 1;
     }
-    device->SetViewport(&right);
-    draw(device, turnedAway, litFvf);
-    endFrame(device);
-    const FrameImage image = presentAndRead(device);
+    const FrameImage image = drawHalves(
+        device, [&] { draw(device, litQuad(20, 10), litFvf); },
+        [&] {
+            lightHighlightOnly(device, 0.0f, {-0.6f, 0, -0.8f});
+            draw(device, turnedAway, litFvf);
+        });
     EXPECT_TRUE(colourNear(image.at(16, 32), 0xFFFFFF, 4));
     EXPECT_TRUE(colourNear(image.at(48, 32), 0x000000, 4));
 }
@@ -648,18 +651,15 @@ TEST_P(DeviceConformance, AlphaTestDropsPixelsThatFailTheReference) {
 
 TEST_P(DeviceConformance, DepthTestKeepsTheNearerSurfaceUnlessSwitchedOff) {
     setWorldCamera(device);
-    beginFrame(device, 0xFF000000);
     device->SetRenderState(D3DRS_LIGHTING, FALSE);
-    D3DVIEWPORT8 left{0, 0, 32, 64, 0, 1}, right{32, 0, 32, 64, 0, 1};
-    device->SetViewport(&left);
-    draw(device, worldQuad(20, 10, 0xFF00FF00), colourFvf);
-    draw(device, worldQuad(40, 20, 0xFFFF0000), colourFvf);
-    device->SetViewport(&right);
-    device->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
-    draw(device, worldQuad(20, 10, 0xFF00FF00), colourFvf);
-    draw(device, worldQuad(40, 20, 0xFFFF0000), colourFvf);
-    endFrame(device);
-    const FrameImage image = presentAndRead(device);
+    const auto nearGreenFarRed = [&] {
+        draw(device, worldQuad(20, 10, 0xFF00FF00), colourFvf);
+        draw(device, worldQuad(40, 20, 0xFFFF0000), colourFvf);
+    };
+    const FrameImage image = drawHalves(device, nearGreenFarRed, [&] {
+        device->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
+        nearGreenFarRed();
+    });
     EXPECT_TRUE(colourNear(image.at(16, 32), 0x00FF00));
     EXPECT_TRUE(colourNear(image.at(48, 32), 0xFF0000));
 }
