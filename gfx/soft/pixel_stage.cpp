@@ -340,11 +340,4 @@ void shadeSpan(const SpanPlan& plan, const TriangleGradients& g, int y, int xBeg
     }
 }
 
-void shadeSpan(const PixelState& state, const TriangleGradients& g, int y, int xBegin, int xEnd,
-               RenderTarget& target) {
-    SpanPlan plan;
-    planSpans(state, plan);
-    shadeSpan(plan, g, y, xBegin, xEnd, target);
-}
-
 }  // namespace kolvane::soft

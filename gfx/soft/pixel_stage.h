@@ -79,9 +79,6 @@ void planSpans(const PixelState& state, SpanPlan& plan);
 // Shades pixels [xBegin, xEnd) of row y of a triangle with the given gradients.
 void shadeSpan(const SpanPlan& plan, const TriangleGradients& gradients, int y, int xBegin,
                int xEnd, RenderTarget& target);
-// The same for a single span, planning it first.
-void shadeSpan(const PixelState& state, const TriangleGradients& gradients, int y, int xBegin,
-               int xEnd, RenderTarget& target);
 
 // Combines one channel set as texture stage 0 does; exposed for tests. Colours 0xAARRGGBB.
 uint32_t combineStage(const PixelState& state, uint32_t texel, uint32_t diffuse, uint32_t specular);
