@@ -1,5 +1,6 @@
-// The fixed-function state a device keeps, with its default values, and the state blocks
-// recorded from it. Shared by the device implementations so that they agree on defaults.
+// The fixed-function state a device keeps, with its default values, the state blocks recorded
+// from it, and what the devices read from it alike. Shared by the device implementations so
+// that they agree on defaults and meanings.
 //
 // What the devices draw with this state (both implement the same rules):
 // - Vertices with D3DFVF_XYZ go through world, view and projection (row vectors). Normals go
@@ -12,11 +13,12 @@
 //   ambient x (D3DRS_AMBIENT + sum of light ambients) + sum of light diffuse x diffuse x
 //   max(0, N.L), clamped to 0..1, alpha = diffuse alpha; specular = sum of light specular x
 //   specular x (N.H)^power where N.L > 0 and N.H > 0, a power of 0 or less counting as 0 (H
-//   halfway between the light and the viewer, who lies towards the camera from each vertex
-//   with D3DRS_LOCALVIEWER set, straight back along -z in camera space without). The four colour
-//   sources follow D3DRS_*MATERIALSOURCE when D3DRS_COLORVERTEX is set and the vertex has
-//   that colour, else the material. Unlit vertices use their diffuse colour (white when
-//   absent) and specular colour (black when absent).
+//   halfway between the directions to the light and to the viewer: from the vertex to the
+//   camera with D3DRS_LOCALVIEWER set, straight back along -z in camera space without). The
+//   four colour sources follow D3DRS_*MATERIALSOURCE when D3DRS_COLORVERTEX is set and the
+//   vertex has that colour, else the material (see materialSources). Unlit vertices use their
+//   diffuse colour (white when absent) and specular colour (black when absent).
+// - Only triangle lists, strips and fans are drawn.
 // - Texture stage 0 combines with its colour and alpha operation and arguments; a stage with
 //   no texture reads opaque white for D3DTA_TEXTURE. Stage 1 and later are not drawn.
 //   Textures wrap; ADDSIGNED is arg1 + arg2 - 0.5, SUBTRACT arg1 - arg2, both clamped.
@@ -79,8 +81,8 @@ struct VertexLayout {
 // than eight sets.
 VertexLayout describeVertexFormat(DWORD fvf);
 
-// Where a lit vertex takes one of its material colours from.
-enum class ColourSource { Material, VertexDiffuse, VertexSpecular };
+// Where a lit vertex takes one of its material colours from (HAL's shaders use the numbers).
+enum class ColourSource { Material = 0, VertexDiffuse = 1, VertexSpecular = 2 };
 
 struct MaterialSources {
     ColourSource diffuse = ColourSource::Material;
