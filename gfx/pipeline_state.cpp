@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <cstring>
 
 #include "gfx/math.h"
@@ -91,7 +92,6 @@ void setDefaultPipelineState(PipelineState* state, UINT width, UINT height) {
     state->viewport = {0, 0, width, height, 0.0f, 1.0f};
     state->material = D3DMATERIAL8{};
     state->lights.clear();
-    state->lightEnabled.clear();
     state->fvf = 0;
 }
 
@@ -103,16 +103,106 @@ D3DLIGHT8 defaultLight() {
     return light;
 }
 
+VertexLayout describeVertexFormat(DWORD fvf) {
+    constexpr DWORD largestTextureSetCount = 8;
+    VertexLayout layout;
+    const DWORD position = fvf & D3DFVF_POSITION_MASK;
+    const DWORD textureSets = (fvf & D3DFVF_TEXCOUNT_MASK) >> D3DFVF_TEXCOUNT_SHIFT;
+    if (textureSets > largestTextureSetCount ||
+        (position != D3DFVF_XYZ && position != D3DFVF_XYZRHW)) {
+        return layout;
+    }
+    layout.pretransformed = position == D3DFVF_XYZRHW;
+    int offset = layout.pretransformed ? 16 : 12;
+    if ((fvf & D3DFVF_NORMAL) != 0) {
+        layout.normalOffset = offset;
+        offset += 12;
+    }
+    if ((fvf & D3DFVF_PSIZE) != 0) {
+        offset += 4;
+    }
+    if ((fvf & D3DFVF_DIFFUSE) != 0) {
+        layout.diffuseOffset = offset;
+        offset += 4;
+    }
+    if ((fvf & D3DFVF_SPECULAR) != 0) {
+        layout.specularOffset = offset;
+        offset += 4;
+    }
+    if (textureSets > 0) {
+        layout.textureOffset = offset;
+        offset += 8 * static_cast<int>(textureSets);
+    }
+    layout.stride = offset;
+    layout.valid = true;
+    return layout;
+}
+
+MaterialSources materialSources(const PipelineState& state, const VertexLayout& layout) {
+    const DWORD* rs = state.renderStates;
+    const auto source = [&](D3DRENDERSTATETYPE sourceState) {
+        if (rs[D3DRS_COLORVERTEX] == FALSE) {
+            return ColourSource::Material;
+        }
+        if (rs[sourceState] == D3DMCS_COLOR1 && layout.diffuseOffset >= 0) {
+            return ColourSource::VertexDiffuse;
+        }
+        if (rs[sourceState] == D3DMCS_COLOR2 && layout.specularOffset >= 0) {
+            return ColourSource::VertexSpecular;
+        }
+        return ColourSource::Material;
+    };
+    return {source(D3DRS_DIFFUSEMATERIALSOURCE), source(D3DRS_AMBIENTMATERIALSOURCE),
+            source(D3DRS_SPECULARMATERIALSOURCE), source(D3DRS_EMISSIVEMATERIALSOURCE)};
+}
+
+D3DMATRIX normalMatrix(const D3DMATRIX& worldView) {
+    const auto& m = worldView.m;
+    const double a = m[0][0], b = m[0][1], c = m[0][2];
+    const double d = m[1][0], e = m[1][1], f = m[1][2];
+    const double g = m[2][0], h = m[2][1], i = m[2][2];
+    const double det = a * (e * i - f * h) - b * (d * i - f * g) + c * (d * h - e * g);
+    D3DXMATRIX r;
+    D3DXMatrixIdentity(&r);
+    if (det == 0.0 || !std::isfinite(det)) {
+        return r;
+    }
+    const double s = 1.0 / det;
+    // The cofactor matrix divided by the determinant is the inverse transpose.
+    const double cofactor[3][3] = {{e * i - f * h, -(d * i - f * g), d * h - e * g},
+                                   {-(b * i - c * h), a * i - c * g, -(a * h - b * g)},
+                                   {b * f - c * e, -(a * f - c * d), a * e - b * d}};
+    for (int row = 0; row < 3; ++row) {
+        for (int column = 0; column < 3; ++column) {
+            r.m[row][column] = static_cast<float>(cofactor[row][column] * s);
+        }
+    }
+    return r;
+}
+
 EnabledLights enabledLights(const PipelineState& state) {
     EnabledLights enabled;
-    for (const auto& [index, isEnabled] : state.lightEnabled) {
-        if (!isEnabled || enabled.count >= maxActiveLights) {
-            continue;
+    for (const auto& [index, slot] : state.lights) {
+        if (slot.enabled && enabled.count < maxActiveLights) {
+            enabled.lights[enabled.count++] = slot.light;
         }
-        const auto set = state.lights.find(index);
-        enabled.lights[enabled.count++] = set != state.lights.end() ? set->second : defaultLight();
     }
     return enabled;
+}
+
+bool isDrawnStageState(D3DTEXTURESTAGESTATETYPE type, DWORD value) {
+    switch (type) {
+        case D3DTSS_COLOROP:
+        case D3DTSS_ALPHAOP:
+            return (value >= D3DTOP_DISABLE && value <= D3DTOP_ADDSIGNED) ||
+                   value == D3DTOP_SUBTRACT;
+        case D3DTSS_ADDRESSU:
+        case D3DTSS_ADDRESSV:
+        case D3DTSS_ADDRESSW:
+            return value == D3DTADDRESS_WRAP;
+        default:
+            return true;
+    }
 }
 
 D3DCAPS8 fixedFunctionCaps(D3DDEVTYPE type, UINT adapter, UINT maxTextureSide) {
@@ -131,7 +221,7 @@ D3DCAPS8 fixedFunctionCaps(D3DDEVTYPE type, UINT adapter, UINT maxTextureSide) {
     caps.TextureFilterCaps = D3DPTFILTERCAPS_MINFPOINT | D3DPTFILTERCAPS_MINFLINEAR |
                              D3DPTFILTERCAPS_MIPFPOINT | D3DPTFILTERCAPS_MIPFLINEAR |
                              D3DPTFILTERCAPS_MAGFPOINT | D3DPTFILTERCAPS_MAGFLINEAR;
-    caps.TextureAddressCaps = 0x0F;
+    caps.TextureAddressCaps = 0x01;  // wrap
     caps.MaxTextureWidth = maxTextureSide;
     caps.MaxTextureHeight = maxTextureSide;
     caps.MaxTextureRepeat = 8192;
@@ -142,8 +232,9 @@ D3DCAPS8 fixedFunctionCaps(D3DDEVTYPE type, UINT adapter, UINT maxTextureSide) {
     caps.GuardBandTop = -8192.0f;
     caps.GuardBandRight = 8192.0f;
     caps.GuardBandBottom = 8192.0f;
-    caps.FVFCaps = 8;  // texture coordinate sets
-    caps.TextureOpCaps = 0x7F;
+    caps.FVFCaps = 8;                         // texture coordinate sets
+    caps.TextureOpCaps = 0x2FF;               // disable .. add, add signed, subtract
+    caps.VertexProcessingCaps = 0x08 | 0x20;  // directional lights, local viewer
     caps.MaxTextureBlendStages = 1;
     caps.MaxSimultaneousTextures = 1;
     caps.MaxActiveLights = maxActiveLights;

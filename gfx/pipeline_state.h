@@ -1,5 +1,6 @@
-// The fixed-function state a device keeps, with its default values, and the state blocks
-// recorded from it. Shared by the device implementations so that they agree on defaults.
+// The fixed-function state a device keeps, with its default values, the state blocks recorded
+// from it, and what the devices read from it alike. Shared by the device implementations so
+// that they agree on defaults and meanings.
 //
 // What the devices draw with this state (both implement the same rules):
 // - Vertices with D3DFVF_XYZ go through world, view and projection (row vectors). Normals go
@@ -11,12 +12,16 @@
 // - Lighting (D3DRS_LIGHTING, XYZ vertices only), directional lights: colour = emissive +
 //   ambient x (D3DRS_AMBIENT + sum of light ambients) + sum of light diffuse x diffuse x
 //   max(0, N.L), clamped to 0..1, alpha = diffuse alpha; specular = sum of light specular x
-//   specular x (N.H)^power where N.L > 0 (H from the camera direction). The four colour
-//   sources follow D3DRS_*MATERIALSOURCE when D3DRS_COLORVERTEX is set and the vertex has
-//   that colour, else the material. Unlit vertices use their diffuse colour (white when
-//   absent) and specular colour (black when absent).
+//   specular x (N.H)^power where N.L > 0 and N.H > 0, a power of 0 or less counting as 0 (H
+//   halfway between the directions to the light and to the viewer: from the vertex to the
+//   camera with D3DRS_LOCALVIEWER set, straight back along -z in camera space without). The
+//   four colour sources follow D3DRS_*MATERIALSOURCE when D3DRS_COLORVERTEX is set and the
+//   vertex has that colour, else the material (see materialSources). Unlit vertices use their
+//   diffuse colour (white when absent) and specular colour (black when absent).
+// - Only triangle lists, strips and fans are drawn.
 // - Texture stage 0 combines with its colour and alpha operation and arguments; a stage with
 //   no texture reads opaque white for D3DTA_TEXTURE. Stage 1 and later are not drawn.
+//   Textures wrap; ADDSIGNED is arg1 + arg2 - 0.5, SUBTRACT arg1 - arg2, both clamped.
 // - Specular is added after texturing when D3DRS_SPECULARENABLE is set; then the alpha test
 //   (alpha x 255 against D3DRS_ALPHAREF), the depth test, blending and colour writes.
 // - Front faces are clockwise on screen; D3DCULL_CCW (the default) drops counter-clockwise
@@ -32,6 +37,12 @@
 
 #include "gfx/device.h"
 
+// A light of the state and whether it is switched on.
+struct LightSlot {
+    D3DLIGHT8 light;
+    bool enabled = false;
+};
+
 struct PipelineState {
     DWORD renderStates[renderStateCount];
     DWORD stageStates[textureStageCount][textureStageStateCount];
@@ -40,8 +51,7 @@ struct PipelineState {
     D3DMATRIX projection;
     D3DVIEWPORT8 viewport;
     D3DMATERIAL8 material;
-    std::map<DWORD, D3DLIGHT8> lights;  // set lights by index
-    std::map<DWORD, bool> lightEnabled;
+    std::map<DWORD, LightSlot> lights;  // every light set or enabled, by index
     DWORD fvf;
 };
 
@@ -51,6 +61,44 @@ void setDefaultPipelineState(PipelineState* state, UINT width, UINT height);
 // The light a device uses for an index that was enabled without being set: white, directional,
 // shining along +z.
 D3DLIGHT8 defaultLight();
+
+// Whether a texture-stage state has a value the devices draw: the colour and alpha operations
+// DISABLE, SELECTARG1, SELECTARG2, MODULATE, MODULATE2X, MODULATE4X, ADD, ADDSIGNED and
+// SUBTRACT, and WRAP addressing. Every other state may take any value.
+bool isDrawnStageState(D3DTEXTURESTAGESTATETYPE type, DWORD value);
+
+// Where each part of a vertex lies in its bytes; offsets are -1 for parts the format lacks.
+struct VertexLayout {
+    bool valid = false;
+    bool pretransformed = false;
+    int stride = 0;
+    int normalOffset = -1, diffuseOffset = -1, specularOffset = -1, textureOffset = -1;
+};
+
+// The layout of a flexible vertex format: position (XYZ or XYZRHW), optional normal (unused
+// when pre-transformed), point size (skipped), diffuse, specular and up to eight 2D texture
+// coordinate sets (only the first is read). Invalid without a known position or with more
+// than eight sets.
+VertexLayout describeVertexFormat(DWORD fvf);
+
+// Where a lit vertex takes one of its material colours from (HAL's shaders use the numbers).
+enum class ColourSource { Material = 0, VertexDiffuse = 1, VertexSpecular = 2 };
+
+struct MaterialSources {
+    ColourSource diffuse = ColourSource::Material;
+    ColourSource ambient = ColourSource::Material;
+    ColourSource specular = ColourSource::Material;
+    ColourSource emissive = ColourSource::Material;
+};
+
+// The source of each material colour for vertices of `layout`: a vertex colour only while
+// D3DRS_COLORVERTEX is set, the colour's D3DRS_*MATERIALSOURCE names it and the vertex has it;
+// the material otherwise.
+MaterialSources materialSources(const PipelineState& state, const VertexLayout& layout);
+
+// The matrix that carries normals through worldView (row vectors): the inverse transpose of its
+// upper 3 x 3, identity elsewhere; identity when the 3 x 3 has no inverse.
+D3DMATRIX normalMatrix(const D3DMATRIX& worldView);
 
 // The enabled lights in index order, at most maxActiveLights; kept in place so that drawing
 // never allocates.

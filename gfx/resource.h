@@ -56,6 +56,8 @@ public:
     }
 
     D3DPOOL pool() const { return pool_; }
+    // Whether the resource was made with tracker (by the device that owns it).
+    bool trackedBy(const ResourceTracker& tracker) const { return tracker_.get() == &tracker; }
 
 protected:
     ~TrackedResource() override = default;

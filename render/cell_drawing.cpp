@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "game/rules/animation.h"
+#include "render/animation.h"
 
 namespace {
 

@@ -1,4 +1,3 @@
-// game_scene.h first: it includes the information text before the Screen values.
 #include "render/game_scene.h"
 
 #include <cmath>

@@ -55,9 +55,9 @@ struct SceneInput {
     const Options& options;  // dynamicBackground
     const HighScoreTable& highScores;
     const NameEntry& nameEntry;
-    const struct GameInfo& gameInfo;  // "struct": the Screen value GameInfo hides the type
-    float appTime;                    // seconds
-    float framesPerSecond;            // measured frame rate; 0 before the first measurement
+    const GameInfoText& gameInfo;
+    float appTime;          // seconds
+    float framesPerSecond;  // measured frame rate; 0 before the first measurement
 };
 
 // Loads every picture and mesh (files under "Graphics\") with scene.loaders, then lets the

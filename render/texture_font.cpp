@@ -67,7 +67,6 @@ constexpr TextState textStates[] = {
     {true, 1, D3DTSS_COLOROP, D3DTOP_DISABLE},
     {true, 1, D3DTSS_ALPHAOP, D3DTOP_DISABLE},
 };
-constexpr std::size_t textStateCount = sizeof textStates / sizeof textStates[0];
 
 void setTextState(IDirect3DDevice8* device, const TextState& state, DWORD value) {
     if (state.stageState) {
@@ -76,45 +75,6 @@ void setTextState(IDirect3DDevice8* device, const TextState& state, DWORD value)
         device->SetRenderState(state.type, value);
     }
 }
-
-DWORD currentValue(IDirect3DDevice8* device, const TextState& state) {
-    DWORD value = 0;
-    if (state.stageState) {
-        device->GetTextureStageState(state.stage, state.type, &value);
-    } else {
-        device->GetRenderState(state.type, &value);
-    }
-    return value;
-}
-
-// The device's values of the text states and its stage-0 texture, put back after the state
-// blocks have been recorded: recording also sets the states it records, and the scene must
-// not be drawn with the text's states.
-class TextStateSnapshot {
-public:
-    explicit TextStateSnapshot(IDirect3DDevice8* device) : device_(device) {
-        for (std::size_t i = 0; i < textStateCount; ++i) {
-            values_[i] = currentValue(device, textStates[i]);
-        }
-        device->GetTexture(0, &texture_);
-    }
-    ~TextStateSnapshot() {
-        for (std::size_t i = 0; i < textStateCount; ++i) {
-            setTextState(device_, textStates[i], values_[i]);
-        }
-        device_->SetTexture(0, texture_);
-        if (texture_ != nullptr) {
-            texture_->Release();
-        }
-    }
-    TextStateSnapshot(const TextStateSnapshot&) = delete;
-    TextStateSnapshot& operator=(const TextStateSnapshot&) = delete;
-
-private:
-    IDirect3DDevice8* device_;
-    DWORD values_[textStateCount] = {};
-    IDirect3DTexture8* texture_ = nullptr;
-};
 
 }  // namespace
 
@@ -208,7 +168,6 @@ HRESULT TextureFont::createVolatileObjects() {
         vertexBuffer_ = nullptr;
         return result;
     }
-    const TextStateSnapshot sceneState(device_);
     recordTextState(&savedStateBlock_);
     recordTextState(&textStateBlock_);
     return 0;

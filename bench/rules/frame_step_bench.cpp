@@ -2,9 +2,9 @@
 // both bonus objects in the well, the arrow keys in use.
 #include <benchmark/benchmark.h>
 
-#include "game/rules/animation.h"
 #include "game/rules/random.h"
 #include "game/rules/session.h"
+#include "tests/support/drawn_frame.h"
 
 namespace {
 
@@ -93,9 +93,7 @@ void frameStepWithAnimationOnBusyWell(benchmark::State& state) {
         game = start;
         for (int frame = 0; frame < framesPerBatch; ++frame) {
             advanceGame(game.session, game.well, game.screen, inputForFrame(frame), sounds);
-            advanceWellAnimations(
-                game.well, animationSteps(game.session.framesPerSecond, game.session.fallSpeed));
-            advanceClearedFlight(game.well, game.session.framesPerSecond);
+            advanceAsDrawn(game.well, game.session.framesPerSecond, game.session.fallSpeed);
         }
         benchmark::DoNotOptimize(game.session.score);
     }

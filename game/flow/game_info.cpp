@@ -7,13 +7,8 @@
 #include "game/flow/data_file.h"
 #include "game/flow/text_reader.h"
 
-std::string_view infoLine(const GameInfo& info, int index) {
-    const char* line = info.infoLines[index];
-    return std::string_view(line, ::strnlen(line, kInfoLineBytes));
-}
-
-GameInfo readGameInfo(std::string_view text) {
-    GameInfo info;
+GameInfoText readGameInfo(std::string_view text) {
+    GameInfoText info;
     TextReader reader(text);
     std::string line;
     LinePart part = LinePart::LineEnded;
@@ -26,7 +21,7 @@ GameInfo readGameInfo(std::string_view text) {
     return info;
 }
 
-GameInfo loadGameInfo() {
+GameInfoText loadGameInfo() {
     std::optional<std::string> text = readDataFile(kGameInfoFile);
-    return text ? readGameInfo(*text) : GameInfo{};
+    return text ? readGameInfo(*text) : GameInfoText{};
 }

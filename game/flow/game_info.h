@@ -10,20 +10,17 @@ constexpr std::size_t kInfoLineBytes = 50;  // zero-terminated: at most 49 chara
 
 constexpr const char* kGameInfoFile = "gameinfo.txt";
 
-struct GameInfo {
+struct GameInfoText {
     char infoLines[kMaxInfoLines][kInfoLineBytes] = {};
     std::int32_t infoLineCount = 0;  // 0..100: lines 0 .. infoLineCount - 1 are shown
 };
-
-// Line `index` as text, up to its terminating zero; index must be 0 .. infoLineCount - 1.
-std::string_view infoLine(const GameInfo& info, int index);
 
 // Splits the file's text (any bytes at all) into lines of at most 49 characters, the first
 // 100 of them: a longer line continues as the next line, a line of exactly 49 characters is
 // followed by an empty one, and the read that meets the end of the text counts as a line too
 // (so an empty text gives one empty line). Line ends are not kept, carriage returns never.
-GameInfo readGameInfo(std::string_view text);
+GameInfoText readGameInfo(std::string_view text);
 
 // Reads gameinfo.txt, creating it empty when it is missing; a file that cannot be opened
 // gives no lines at all.
-GameInfo loadGameInfo();
+GameInfoText loadGameInfo();

@@ -34,7 +34,7 @@ struct GameState {
     NameEntry nameEntry;
     HighScoreTable highScores;
     Options options;
-    struct GameInfo gameInfo;  // "struct": the screen GameInfo shares the name
+    GameInfoText gameInfo;
 };
 
 // A new background picture set, 0..2, from the game's random source.

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "gfx/fixed_function_device.h"
 #include "gfx/gl/gl_program.h"
 #include "gfx/math.h"
 #include "gfx/pipeline_state.h"
@@ -164,47 +165,6 @@ private:
     GlBufferCopy copy_;
 };
 
-// Where each part of a vertex lies, from its flexible vertex format.
-struct VertexLayout {
-    bool valid = false;
-    bool pretransformed = false;
-    int normal = -1, diffuse = -1, specular = -1, texCoord = -1;
-    UINT size = 0;
-};
-
-VertexLayout layoutOf(DWORD fvf) {
-    VertexLayout layout;
-    const DWORD position = fvf & D3DFVF_POSITION_MASK;
-    if (position != D3DFVF_XYZ && position != D3DFVF_XYZRHW) {
-        return layout;
-    }
-    layout.pretransformed = position == D3DFVF_XYZRHW;
-    UINT offset = layout.pretransformed ? 16 : 12;
-    if (fvf & D3DFVF_NORMAL) {
-        layout.normal = static_cast<int>(offset);
-        offset += 12;
-    }
-    if (fvf & D3DFVF_PSIZE) {
-        offset += 4;
-    }
-    if (fvf & D3DFVF_DIFFUSE) {
-        layout.diffuse = static_cast<int>(offset);
-        offset += 4;
-    }
-    if (fvf & D3DFVF_SPECULAR) {
-        layout.specular = static_cast<int>(offset);
-        offset += 4;
-    }
-    const UINT texCount = (fvf & D3DFVF_TEXCOUNT_MASK) >> D3DFVF_TEXCOUNT_SHIFT;
-    if (texCount > 0) {
-        layout.texCoord = static_cast<int>(offset);
-    }
-    offset += 8 * texCount;
-    layout.size = offset;
-    layout.valid = true;
-    return layout;
-}
-
 GLenum compareFunction(DWORD compare) {
     static const GLenum functions[] = {GL_ALWAYS,  GL_NEVER,    GL_LESS,   GL_EQUAL, GL_LEQUAL,
                                        GL_GREATER, GL_NOTEQUAL, GL_GEQUAL, GL_ALWAYS};
@@ -255,19 +215,6 @@ GLenum blendEquation(DWORD op) {
     }
 }
 
-GLenum addressMode(DWORD address) {
-    switch (address) {
-        case D3DTADDRESS_MIRROR:
-            return GL_MIRRORED_REPEAT;
-        case D3DTADDRESS_CLAMP:
-            return GL_CLAMP_TO_EDGE;
-        case D3DTADDRESS_BORDER:
-            return GL_CLAMP_TO_BORDER;
-        default:
-            return GL_REPEAT;
-    }
-}
-
 GLenum minificationFilter(DWORD minFilter, DWORD mipFilter) {
     const bool linear = minFilter != D3DTEXF_POINT && minFilter != D3DTEXF_NONE;
     switch (mipFilter) {
@@ -308,26 +255,6 @@ D3DCOLORVALUE colourOf(D3DCOLOR c) {
             (c >> 24) / 255.0f};
 }
 
-// The inverse transpose of the upper 3 x 3 of m (row-vector convention), for normals.
-void normalMatrixOf(const D3DMATRIX& m, float out[9]) {
-    const double a = m.m[0][0], b = m.m[0][1], c = m.m[0][2];
-    const double d = m.m[1][0], e = m.m[1][1], f = m.m[1][2];
-    const double g = m.m[2][0], h = m.m[2][1], i = m.m[2][2];
-    const double det = a * (e * i - f * h) - b * (d * i - f * g) + c * (d * h - e * g);
-    if (std::fabs(det) < 1e-30) {
-        std::fill(out, out + 9, 0.0f);
-        return;
-    }
-    const double s = 1.0 / det;
-    // The cofactor matrix divided by the determinant is the inverse transpose.
-    const double cofactor[9] = {(e * i - f * h),  -(d * i - f * g), (d * h - e * g),
-                                -(b * i - c * h), (a * i - c * g),  -(a * h - b * g),
-                                (b * f - c * e),  -(a * f - c * d), (a * e - b * d)};
-    for (int k = 0; k < 9; ++k) {
-        out[k] = static_cast<float>(cofactor[k] * s);
-    }
-}
-
 D3DVECTOR directionInView(const D3DVECTOR& d, const D3DMATRIX& view) {
     return {d.x * view.m[0][0] + d.y * view.m[1][0] + d.z * view.m[2][0],
             d.x * view.m[0][1] + d.y * view.m[1][1] + d.z * view.m[2][1],
@@ -338,43 +265,16 @@ void uniformColour(GLint location, const D3DCOLORVALUE& c) {
     glUniform4f(location, c.r, c.g, c.b, c.a);
 }
 
-// Which colour a lit vertex takes for one material colour: 0 material, 1 vertex diffuse,
-// 2 vertex specular.
-GLint colourSource(DWORD source, bool colourVertex, bool hasDiffuse, bool hasSpecular) {
-    if (!colourVertex) {
-        return 0;
-    }
-    if (source == D3DMCS_COLOR1 && hasDiffuse) {
-        return 1;
-    }
-    if (source == D3DMCS_COLOR2 && hasSpecular) {
-        return 2;
-    }
-    return 0;
-}
-
-class GlDevice final : public IDirect3DDevice8 {
+class GlDevice final : public FixedFunctionDevice {
 public:
-    GlDevice(ContextRef context, bool windowed, UINT adapter)
-        : context_(std::move(context)),
-          tracker_(std::make_shared<ResourceTracker>()),
+    GlDevice(ContextRef context, UINT adapter)
+        : FixedFunctionDevice(0, 0),
+          context_(std::move(context)),
           adapter_(adapter),
           watch_(context_->ownWindow ? nullptr : context_->window),
-          cursor_(context_->ownWindow ? nullptr : context_->window) {
-        (void)windowed;
-    }
+          cursor_(context_->ownWindow ? nullptr : context_->window) {}
 
     bool initialise(D3DPRESENT_PARAMETERS* params);
-
-    // IGfxUnknown
-    ULONG AddRef() override { return ++references_; }
-    ULONG Release() override {
-        const ULONG left = --references_;
-        if (left == 0) {
-            delete this;
-        }
-        return left;
-    }
 
     HRESULT TestCooperativeLevel() override;
     HRESULT GetDeviceCaps(D3DCAPS8* caps) override;
@@ -389,42 +289,15 @@ public:
     BOOL ShowCursor(BOOL show) override;
     HRESULT Clear(DWORD rectCount, const D3DRECT* rects, DWORD flags, D3DCOLOR colour, float z,
                   DWORD stencil) override;
-    HRESULT BeginScene() override;
-    HRESULT EndScene() override;
-    HRESULT SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix) override;
-    HRESULT GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix) override;
-    HRESULT SetViewport(const D3DVIEWPORT8* viewport) override;
-    HRESULT GetViewport(D3DVIEWPORT8* viewport) override;
-    HRESULT SetMaterial(const D3DMATERIAL8* material) override;
-    HRESULT GetMaterial(D3DMATERIAL8* material) override;
-    HRESULT SetLight(DWORD index, const D3DLIGHT8* light) override;
-    HRESULT GetLight(DWORD index, D3DLIGHT8* light) override;
-    HRESULT LightEnable(DWORD index, BOOL enable) override;
-    HRESULT GetLightEnable(DWORD index, BOOL* enable) override;
-    HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override;
-    HRESULT GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) override;
-    HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override;
-    HRESULT GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD* value) override;
-    HRESULT SetTexture(DWORD stage, IDirect3DTexture8* texture) override;
-    HRESULT GetTexture(DWORD stage, IDirect3DTexture8** texture) override;
     HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
                           D3DPOOL pool, IDirect3DTexture8** texture) override;
     HRESULT CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
                                IDirect3DVertexBuffer8** buffer) override;
     HRESULT CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
                               IDirect3DIndexBuffer8** buffer) override;
-    HRESULT SetStreamSource(UINT stream, IDirect3DVertexBuffer8* buffer, UINT stride) override;
-    HRESULT SetIndices(IDirect3DIndexBuffer8* buffer, UINT baseVertex) override;
-    HRESULT SetVertexShader(DWORD fvf) override;
-    HRESULT GetVertexShader(DWORD* fvf) override;
     HRESULT DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) override;
     HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT vertexCount,
                                  UINT startIndex, UINT primitiveCount) override;
-    HRESULT BeginStateBlock() override;
-    HRESULT EndStateBlock(DWORD* token) override;
-    HRESULT CaptureStateBlock(DWORD token) override;
-    HRESULT ApplyStateBlock(DWORD token) override;
-    HRESULT DeleteStateBlock(DWORD token) override;
     HRESULT readPresentedFrame(FrameImage* image) override;
     D3DDEVTYPE deviceType() const override { return D3DDEVTYPE_HAL; }
 
@@ -441,28 +314,19 @@ private:
     // the driver cannot build it.
     bool uploadUniforms(const VertexLayout& layout);
     void uploadLighting(const D3DXMATRIX& worldView, const EnabledLights& lights);
+    // Folds the state set since the last draw into the dirty flags below.
+    void noteStateChanges();
     HRESULT prepareDraw(UINT vertexLimit, VertexLayout* layout);
     void bindVertexAttributes(const VertexLayout& layout);
     std::vector<std::uint32_t> readPixels(GLuint framebuffer) const;
     void updateSwapInterval();
 
     ContextRef context_;  // first member: destroyed last
-    std::shared_ptr<ResourceTracker> tracker_;
     UINT adapter_;
     MinimiseWatch watch_;
-    ULONG references_ = 1;
     D3DPRESENT_PARAMETERS params_{};
     UINT width_ = 0, height_ = 0;
     bool lost_ = false;
-    bool inScene_ = false;
-
-    PipelineState state_{};
-    Held<GlTexture> textures_[textureStageCount];
-    Held<GlVertexBuffer> stream_;
-    UINT stride_ = 0;
-    Held<GlIndexBuffer> indices_;
-    UINT baseVertex_ = 0;
-    StateBlockTable blocks_;
 
     FixedFunctionPrograms programs_;
     FixedFunctionProgram program_;  // the one in use
@@ -506,12 +370,7 @@ bool GlDevice::initialise(D3DPRESENT_PARAMETERS* params) {
 
 GlDevice::~GlDevice() {
     context_->makeCurrent();
-    blocks_.clear();
-    for (auto& texture : textures_) {
-        texture.reset(nullptr);
-    }
-    stream_.reset(nullptr);
-    indices_.reset(nullptr);
+    unbindEverything();
     deleteTargets();
     glDeleteSamplers(1, &sampler_);
     glDeleteVertexArrays(1, &vertexArray_);
@@ -581,16 +440,7 @@ void GlDevice::deleteTargets() {
 }
 
 void GlDevice::resetBindingsAndState() {
-    blocks_.clear();
-    for (auto& texture : textures_) {
-        texture.reset(nullptr);
-    }
-    stream_.reset(nullptr);
-    indices_.reset(nullptr);
-    stride_ = 0;
-    baseVertex_ = 0;
-    setDefaultPipelineState(&state_, width_, height_);
-    inScene_ = false;
+    resetState(width_, height_);
     fixedStateDirty_ = uniformsDirty_ = attributesDirty_ = true;
 }
 
@@ -611,7 +461,7 @@ HRESULT GlDevice::GetDeviceCaps(D3DCAPS8* caps) {
 }
 
 HRESULT GlDevice::Reset(D3DPRESENT_PARAMETERS* params) {
-    if (params == nullptr || tracker_->liveDefaultPool() > 0) {
+    if (params == nullptr || defaultPoolResourcesLive()) {
         return D3DERR_INVALIDCALL;
     }
     context_->makeCurrent();
@@ -695,7 +545,7 @@ HRESULT GlDevice::GetBackBuffer(UINT index, D3DBACKBUFFER_TYPE type, IDirect3DSu
         return D3DERR_INVALIDCALL;
     }
     context_->makeCurrent();
-    auto* copy = new MemorySurface(tracker_, width_, height_, params_.BackBufferFormat,
+    auto* copy = new MemorySurface(tracker(), width_, height_, params_.BackBufferFormat,
                                    D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT);
     if (bytesPerTexel(params_.BackBufferFormat) != 0) {
         const std::vector<std::uint32_t> pixels = readPixels(backFramebuffer_);
@@ -718,7 +568,7 @@ HRESULT GlDevice::CreateImageSurface(UINT width, UINT height, D3DFORMAT format,
         height > openGlMaxTextureSide() || !isStoredColourFormat(format)) {
         return D3DERR_INVALIDCALL;
     }
-    *surface = new MemorySurface(tracker_, width, height, format, 0, D3DPOOL_SYSTEMMEM);
+    *surface = new MemorySurface(tracker(), width, height, format, 0, D3DPOOL_SYSTEMMEM);
     return D3D_OK;
 }
 
@@ -752,7 +602,7 @@ HRESULT GlDevice::Clear(DWORD rectCount, const D3DRECT* rects, DWORD flags, D3DC
     bits |= (flags & D3DCLEAR_TARGET) ? GL_COLOR_BUFFER_BIT : 0;
     bits |= (flags & D3DCLEAR_ZBUFFER) ? GL_DEPTH_BUFFER_BIT : 0;
     bits |= (flags & D3DCLEAR_STENCIL) ? GL_STENCIL_BUFFER_BIT : 0;
-    const D3DVIEWPORT8& vp = state_.viewport;
+    const D3DVIEWPORT8& vp = state().viewport;
     const D3DRECT whole{static_cast<LONG>(vp.X), static_cast<LONG>(vp.Y),
                         static_cast<LONG>(vp.X + vp.Width), static_cast<LONG>(vp.Y + vp.Height)};
     glEnable(GL_SCISSOR_TEST);
@@ -772,198 +622,6 @@ HRESULT GlDevice::Clear(DWORD rectCount, const D3DRECT* rects, DWORD flags, D3DC
     return D3D_OK;
 }
 
-HRESULT GlDevice::BeginScene() {
-    if (inScene_) {
-        return D3DERR_INVALIDCALL;
-    }
-    inScene_ = true;
-    return D3D_OK;
-}
-
-HRESULT GlDevice::EndScene() {
-    if (!inScene_) {
-        return D3DERR_INVALIDCALL;
-    }
-    inScene_ = false;
-    return D3D_OK;
-}
-
-HRESULT GlDevice::SetTransform(D3DTRANSFORMSTATETYPE type, const D3DMATRIX* matrix) {
-    if (matrix == nullptr) {
-        return D3DERR_INVALIDCALL;
-    }
-    switch (type) {
-        case D3DTS_WORLD:
-            state_.world = *matrix;
-            break;
-        case D3DTS_VIEW:
-            state_.view = *matrix;
-            break;
-        case D3DTS_PROJECTION:
-            state_.projection = *matrix;
-            break;
-        default:
-            return D3D_OK;  // texture transforms are not drawn
-    }
-    uniformsDirty_ = true;
-    return D3D_OK;
-}
-
-HRESULT GlDevice::GetTransform(D3DTRANSFORMSTATETYPE type, D3DMATRIX* matrix) {
-    if (matrix == nullptr) {
-        return D3DERR_INVALIDCALL;
-    }
-    switch (type) {
-        case D3DTS_WORLD:
-            *matrix = state_.world;
-            return D3D_OK;
-        case D3DTS_VIEW:
-            *matrix = state_.view;
-            return D3D_OK;
-        case D3DTS_PROJECTION:
-            *matrix = state_.projection;
-            return D3D_OK;
-        default:
-            return D3DERR_INVALIDCALL;
-    }
-}
-
-HRESULT GlDevice::SetViewport(const D3DVIEWPORT8* viewport) {
-    if (viewport == nullptr || viewport->Width == 0 || viewport->Height == 0 ||
-        viewport->X + viewport->Width > width_ || viewport->Y + viewport->Height > height_ ||
-        viewport->MinZ < 0.0f || viewport->MaxZ > 1.0f || viewport->MinZ > viewport->MaxZ) {
-        return D3DERR_INVALIDCALL;
-    }
-    state_.viewport = *viewport;
-    fixedStateDirty_ = uniformsDirty_ = true;
-    return D3D_OK;
-}
-
-HRESULT GlDevice::GetViewport(D3DVIEWPORT8* viewport) {
-    if (viewport == nullptr) {
-        return D3DERR_INVALIDCALL;
-    }
-    *viewport = state_.viewport;
-    return D3D_OK;
-}
-
-HRESULT GlDevice::SetMaterial(const D3DMATERIAL8* material) {
-    if (material == nullptr) {
-        return D3DERR_INVALIDCALL;
-    }
-    state_.material = *material;
-    uniformsDirty_ = true;
-    return D3D_OK;
-}
-
-HRESULT GlDevice::GetMaterial(D3DMATERIAL8* material) {
-    if (material == nullptr) {
-        return D3DERR_INVALIDCALL;
-    }
-    *material = state_.material;
-    return D3D_OK;
-}
-
-HRESULT GlDevice::SetLight(DWORD index, const D3DLIGHT8* light) {
-    if (light == nullptr || light->Type < D3DLIGHT_POINT || light->Type > D3DLIGHT_DIRECTIONAL) {
-        return D3DERR_INVALIDCALL;
-    }
-    state_.lights[index] = *light;
-    uniformsDirty_ = true;
-    return D3D_OK;
-}
-
-HRESULT GlDevice::GetLight(DWORD index, D3DLIGHT8* light) {
-    const auto found = state_.lights.find(index);
-    if (light == nullptr || found == state_.lights.end()) {
-        return D3DERR_INVALIDCALL;
-    }
-    *light = found->second;
-    return D3D_OK;
-}
-
-HRESULT GlDevice::LightEnable(DWORD index, BOOL enable) {
-    state_.lightEnabled[index] = enable != FALSE;
-    uniformsDirty_ = true;
-    return D3D_OK;
-}
-
-HRESULT GlDevice::GetLightEnable(DWORD index, BOOL* enable) {
-    if (enable == nullptr) {
-        return D3DERR_INVALIDCALL;
-    }
-    const auto found = state_.lightEnabled.find(index);
-    *enable = found != state_.lightEnabled.end() && found->second ? TRUE : FALSE;
-    return D3D_OK;
-}
-
-HRESULT GlDevice::SetRenderState(D3DRENDERSTATETYPE state, DWORD value) {
-    if (state >= renderStateCount) {
-        return D3DERR_INVALIDCALL;
-    }
-    if (StateBlock* block = blocks_.recording()) {
-        block->recordRenderState(state, value);
-        return D3D_OK;
-    }
-    state_.renderStates[state] = value;
-    fixedStateDirty_ = uniformsDirty_ = true;
-    return D3D_OK;
-}
-
-HRESULT GlDevice::GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) {
-    if (value == nullptr || state >= renderStateCount) {
-        return D3DERR_INVALIDCALL;
-    }
-    *value = state_.renderStates[state];
-    return D3D_OK;
-}
-
-HRESULT GlDevice::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) {
-    if (stage >= textureStageCount || type >= textureStageStateCount) {
-        return D3DERR_INVALIDCALL;
-    }
-    if (StateBlock* block = blocks_.recording()) {
-        block->recordStageState(stage, type, value);
-        return D3D_OK;
-    }
-    state_.stageStates[stage][type] = value;
-    fixedStateDirty_ = uniformsDirty_ = true;
-    return D3D_OK;
-}
-
-HRESULT GlDevice::GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD* value) {
-    if (value == nullptr || stage >= textureStageCount || type >= textureStageStateCount) {
-        return D3DERR_INVALIDCALL;
-    }
-    *value = state_.stageStates[stage][type];
-    return D3D_OK;
-}
-
-HRESULT GlDevice::SetTexture(DWORD stage, IDirect3DTexture8* texture) {
-    auto* ours = dynamic_cast<GlTexture*>(texture);
-    if (stage >= textureStageCount || (texture != nullptr && ours == nullptr)) {
-        return D3DERR_INVALIDCALL;
-    }
-    if (StateBlock* block = blocks_.recording()) {
-        block->recordTexture(stage, texture);
-        return D3D_OK;
-    }
-    textures_[stage].reset(ours);
-    uniformsDirty_ = true;
-    return D3D_OK;
-}
-
-HRESULT GlDevice::GetTexture(DWORD stage, IDirect3DTexture8** texture) {
-    if (texture == nullptr || stage >= textureStageCount) {
-        return D3DERR_INVALIDCALL;
-    }
-    *texture = textures_[stage].get();
-    if (*texture != nullptr) {
-        (*texture)->AddRef();
-    }
-    return D3D_OK;
-}
-
 HRESULT GlDevice::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
                                 D3DPOOL pool, IDirect3DTexture8** texture) {
     if (texture == nullptr || pool > D3DPOOL_SYSTEMMEM ||
@@ -971,7 +629,7 @@ HRESULT GlDevice::CreateTexture(UINT width, UINT height, UINT levels, DWORD usag
         !MemoryTexture::isValid(width, height, levels, format, openGlMaxTextureSide())) {
         return D3DERR_INVALIDCALL;
     }
-    *texture = new GlTexture(context_, tracker_, width, height, levels, usage, format, pool);
+    *texture = new GlTexture(context_, tracker(), width, height, levels, usage, format, pool);
     return D3D_OK;
 }
 
@@ -983,7 +641,7 @@ HRESULT GlDevice::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOO
     if (length > largestBufferBytes) {
         return D3DERR_OUTOFVIDEOMEMORY;
     }
-    *buffer = new GlVertexBuffer(context_, tracker_, length, usage, fvf, pool);
+    *buffer = new GlVertexBuffer(context_, tracker(), length, usage, fvf, pool);
     return D3D_OK;
 }
 
@@ -996,51 +654,13 @@ HRESULT GlDevice::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, 
     if (length > largestBufferBytes) {
         return D3DERR_OUTOFVIDEOMEMORY;
     }
-    *buffer = new GlIndexBuffer(context_, tracker_, length, usage, format, pool);
-    return D3D_OK;
-}
-
-HRESULT GlDevice::SetStreamSource(UINT stream, IDirect3DVertexBuffer8* buffer, UINT stride) {
-    auto* ours = dynamic_cast<GlVertexBuffer*>(buffer);
-    if (stream != 0 || (buffer != nullptr && (ours == nullptr || stride == 0))) {
-        return D3DERR_INVALIDCALL;
-    }
-    stream_.reset(ours);
-    stride_ = stride;
-    attributesDirty_ = true;
-    return D3D_OK;
-}
-
-HRESULT GlDevice::SetIndices(IDirect3DIndexBuffer8* buffer, UINT baseVertex) {
-    auto* ours = dynamic_cast<GlIndexBuffer*>(buffer);
-    if (buffer != nullptr && ours == nullptr) {
-        return D3DERR_INVALIDCALL;
-    }
-    indices_.reset(ours);
-    baseVertex_ = baseVertex;
-    return D3D_OK;
-}
-
-HRESULT GlDevice::SetVertexShader(DWORD fvf) {
-    if (!layoutOf(fvf).valid) {
-        return D3DERR_INVALIDCALL;
-    }
-    state_.fvf = fvf;
-    attributesDirty_ = uniformsDirty_ = true;
-    return D3D_OK;
-}
-
-HRESULT GlDevice::GetVertexShader(DWORD* fvf) {
-    if (fvf == nullptr) {
-        return D3DERR_INVALIDCALL;
-    }
-    *fvf = state_.fvf;
+    *buffer = new GlIndexBuffer(context_, tracker(), length, usage, format, pool);
     return D3D_OK;
 }
 
 void GlDevice::applyFixedState() {
-    const DWORD* rs = state_.renderStates;
-    const D3DVIEWPORT8& vp = state_.viewport;
+    const DWORD* rs = state().renderStates;
+    const D3DVIEWPORT8& vp = state().viewport;
     glViewport(static_cast<GLint>(vp.X), static_cast<GLint>(vp.Y), static_cast<GLsizei>(vp.Width),
                static_cast<GLsizei>(vp.Height));
     glDepthRange(vp.MinZ, vp.MaxZ);
@@ -1073,39 +693,30 @@ void GlDevice::applyFixedState() {
                                                                  : GL_FILL);
     const DWORD writes = rs[D3DRS_COLORWRITEENABLE];
     glColorMask((writes & 1) != 0, (writes & 2) != 0, (writes & 4) != 0, (writes & 8) != 0);
-    const DWORD* ts = state_.stageStates[0];
+    const DWORD* ts = state().stageStates[0];
     glSamplerParameteri(sampler_, GL_TEXTURE_MAG_FILTER,
                         ts[D3DTSS_MAGFILTER] == D3DTEXF_POINT ? GL_NEAREST : GL_LINEAR);
     glSamplerParameteri(sampler_, GL_TEXTURE_MIN_FILTER,
                         minificationFilter(ts[D3DTSS_MINFILTER], ts[D3DTSS_MIPFILTER]));
-    glSamplerParameteri(sampler_, GL_TEXTURE_WRAP_S, addressMode(ts[D3DTSS_ADDRESSU]));
-    glSamplerParameteri(sampler_, GL_TEXTURE_WRAP_T, addressMode(ts[D3DTSS_ADDRESSV]));
-    const D3DCOLORVALUE border = colourOf(ts[D3DTSS_BORDERCOLOR]);
-    const float borderColour[4] = {border.r, border.g, border.b, border.a};
-    glSamplerParameterfv(sampler_, GL_TEXTURE_BORDER_COLOR, borderColour);
     fixedStateDirty_ = false;
 }
 
 FixedFunctionChoices GlDevice::currentChoices(const VertexLayout& layout,
                                               std::size_t lightCount) const {
-    const DWORD* rs = state_.renderStates;
-    const DWORD* ts = state_.stageStates[0];
-    const bool colourVertex = rs[D3DRS_COLORVERTEX] != 0;
-    const bool hasDiffuse = layout.diffuse >= 0, hasSpecular = layout.specular >= 0;
-    const auto source = [&](DWORD state) {
-        return colourSource(rs[state], colourVertex, hasDiffuse, hasSpecular);
-    };
+    const DWORD* rs = state().renderStates;
+    const DWORD* ts = state().stageStates[0];
+    const MaterialSources sources = materialSources(state(), layout);
     FixedFunctionChoices c;
     c.pretransformed = layout.pretransformed;
     c.lighting = rs[D3DRS_LIGHTING] != 0;
     c.normalizeNormals = rs[D3DRS_NORMALIZENORMALS] != 0;
     c.localViewer = rs[D3DRS_LOCALVIEWER] != 0;
     c.lightCount = static_cast<int>(lightCount);
-    c.diffuseSource = source(D3DRS_DIFFUSEMATERIALSOURCE);
-    c.ambientSource = source(D3DRS_AMBIENTMATERIALSOURCE);
-    c.specularSource = source(D3DRS_SPECULARMATERIALSOURCE);
-    c.emissiveSource = source(D3DRS_EMISSIVEMATERIALSOURCE);
-    c.hasTexture = textures_[0].get() != nullptr;
+    c.diffuseSource = static_cast<int>(sources.diffuse);
+    c.ambientSource = static_cast<int>(sources.ambient);
+    c.specularSource = static_cast<int>(sources.specular);
+    c.emissiveSource = static_cast<int>(sources.emissive);
+    c.hasTexture = boundTexture(0) != nullptr;
     c.pointSampled = ts[D3DTSS_MAGFILTER] == D3DTEXF_POINT || ts[D3DTSS_MINFILTER] == D3DTEXF_POINT;
     // Values are kept to 32-bit signed numbers, as the shader's integers are.
     const auto number = [](DWORD value) {
@@ -1124,7 +735,7 @@ FixedFunctionChoices GlDevice::currentChoices(const VertexLayout& layout,
 }
 
 bool GlDevice::uploadUniforms(const VertexLayout& layout) {
-    const EnabledLights lights = enabledLights(state_);
+    const EnabledLights lights = enabledLights(state());
     const FixedFunctionProgram* chosen =
         programs_.programFor(currentChoices(layout, lights.size()));
     if (chosen == nullptr) {
@@ -1133,15 +744,15 @@ bool GlDevice::uploadUniforms(const VertexLayout& layout) {
     program_ = *chosen;
     glUseProgram(program_.program);
     const FixedFunctionUniforms& u = program_.uniforms;
-    const DWORD* rs = state_.renderStates;
-    const D3DVIEWPORT8& vp = state_.viewport;
+    const DWORD* rs = state().renderStates;
+    const D3DVIEWPORT8& vp = state().viewport;
     glUniform4f(u.viewportRect, static_cast<float>(vp.X), static_cast<float>(vp.Y),
                 static_cast<float>(vp.Width), static_cast<float>(vp.Height));
     D3DXMATRIX worldView;
-    const D3DXMATRIX world(state_.world), view(state_.view);
+    const D3DXMATRIX world(state().world), view(state().view);
     D3DXMatrixMultiply(&worldView, &world, &view);
     glUniformMatrix4fv(u.worldView, 1, GL_FALSE, &worldView.m[0][0]);
-    glUniformMatrix4fv(u.projection, 1, GL_FALSE, &state_.projection.m[0][0]);
+    glUniformMatrix4fv(u.projection, 1, GL_FALSE, &state().projection.m[0][0]);
     uniformColour(u.textureFactor, colourOf(rs[D3DRS_TEXTUREFACTOR]));
     glUniform1i(u.alphaRef, static_cast<GLint>(rs[D3DRS_ALPHAREF] & 0xFF));
     if (program_.choices.lighting) {
@@ -1153,14 +764,16 @@ bool GlDevice::uploadUniforms(const VertexLayout& layout) {
 
 void GlDevice::uploadLighting(const D3DXMATRIX& worldView, const EnabledLights& lights) {
     const FixedFunctionUniforms& u = program_.uniforms;
-    float normalMatrix[9];
-    normalMatrixOf(worldView, normalMatrix);
-    glUniformMatrix3fv(u.normalMatrix, 1, GL_FALSE, normalMatrix);
+    const D3DMATRIX normals = normalMatrix(worldView);
+    const float upperNormals[9] = {normals.m[0][0], normals.m[0][1], normals.m[0][2],
+                                   normals.m[1][0], normals.m[1][1], normals.m[1][2],
+                                   normals.m[2][0], normals.m[2][1], normals.m[2][2]};
+    glUniformMatrix3fv(u.normalMatrix, 1, GL_FALSE, upperNormals);
     float directions[maxActiveLights * 3] = {}, diffuse[maxActiveLights * 4] = {},
                                        specular[maxActiveLights * 4] = {},
                                        ambient[maxActiveLights * 4] = {};
     for (std::size_t i = 0; i < lights.size(); ++i) {
-        const D3DVECTOR d = directionInView(lights[i].Direction, state_.view);
+        const D3DVECTOR d = directionInView(lights[i].Direction, state().view);
         directions[i * 3] = d.x;
         directions[i * 3 + 1] = d.y;
         directions[i * 3 + 2] = d.z;
@@ -1172,17 +785,17 @@ void GlDevice::uploadLighting(const D3DXMATRIX& worldView, const EnabledLights& 
     glUniform4fv(u.lightDiffuse, maxActiveLights, diffuse);
     glUniform4fv(u.lightSpecular, maxActiveLights, specular);
     glUniform4fv(u.lightAmbient, maxActiveLights, ambient);
-    const D3DMATERIAL8& m = state_.material;
+    const D3DMATERIAL8& m = state().material;
     uniformColour(u.materialDiffuse, m.Diffuse);
     uniformColour(u.materialAmbient, m.Ambient);
     uniformColour(u.materialSpecular, m.Specular);
     uniformColour(u.materialEmissive, m.Emissive);
-    glUniform1f(u.materialPower, m.Power);
-    uniformColour(u.globalAmbient, colourOf(state_.renderStates[D3DRS_AMBIENT]));
+    glUniform1f(u.materialPower, m.Power > 0.0f ? m.Power : 0.0f);
+    uniformColour(u.globalAmbient, colourOf(state().renderStates[D3DRS_AMBIENT]));
 }
 
 void GlDevice::bindVertexAttributes(const VertexLayout& layout) {
-    const auto stride = static_cast<GLsizei>(stride_);
+    const auto stride = static_cast<GLsizei>(streamStride());
     const auto at = [](int offset) {
         return reinterpret_cast<const void*>(static_cast<std::uintptr_t>(offset));
     };
@@ -1199,38 +812,52 @@ void GlDevice::bindVertexAttributes(const VertexLayout& layout) {
             glVertexAttrib4f(slot, x, y, z, w);
         }
     };
-    attribute(attributeNormal, layout.normal, 3, GL_FLOAT, GL_FALSE, 0, 0, 0, 0);
-    attribute(attributeDiffuse, layout.diffuse, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, 1, 1, 1, 1);
-    attribute(attributeSpecular, layout.specular, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, 0, 0, 0, 0);
-    attribute(attributeTexCoord, layout.texCoord, 2, GL_FLOAT, GL_FALSE, 0, 0, 0, 0);
+    attribute(attributeNormal, layout.normalOffset, 3, GL_FLOAT, GL_FALSE, 0, 0, 0, 0);
+    attribute(attributeDiffuse, layout.diffuseOffset, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, 1, 1, 1,
+              1);
+    attribute(attributeSpecular, layout.specularOffset, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, 0, 0, 0,
+              0);
+    attribute(attributeTexCoord, layout.textureOffset, 2, GL_FLOAT, GL_FALSE, 0, 0, 0, 0);
     attributesDirty_ = false;
-    boundLayoutFvf_ = state_.fvf;
+    boundLayoutFvf_ = state().fvf;
+}
+
+void GlDevice::noteStateChanges() {
+    const DWORD changes = takeStateChanges();
+    fixedStateDirty_ = fixedStateDirty_ ||
+                       (changes & (changedViewport | changedRenderStates | changedStageStates));
+    uniformsDirty_ = uniformsDirty_ || (changes & ~changedStream) != 0;
+    attributesDirty_ = attributesDirty_ || (changes & (changedStream | changedVertexFormat));
 }
 
 HRESULT GlDevice::prepareDraw(UINT vertexLimit, VertexLayout* layout) {
-    if (!inScene_ || stream_.get() == nullptr) {
+    auto* vertices = static_cast<GlVertexBuffer*>(stream());
+    if (!inScene() || vertices == nullptr) {
         return D3DERR_INVALIDCALL;
     }
-    *layout = layoutOf(state_.fvf);
-    const std::size_t size = stream_.get()->memory().size();
-    if (!layout->valid || layout->size > stride_ || vertexLimit == 0 ||
-        (std::size_t{vertexLimit} - 1) * stride_ + layout->size > size) {
+    *layout = describeVertexFormat(state().fvf);
+    const std::size_t size = vertices->memory().size();
+    const std::size_t stride = streamStride();
+    const auto vertexBytes = static_cast<std::size_t>(layout->stride);
+    if (!layout->valid || vertexBytes > stride || vertexLimit == 0 ||
+        (std::size_t{vertexLimit} - 1) * stride + vertexBytes > size) {
         return D3DERR_INVALIDCALL;
     }
     context_->makeCurrent();
     glBindFramebuffer(GL_FRAMEBUFFER, backFramebuffer_);
+    noteStateChanges();
     if (fixedStateDirty_) {
         applyFixedState();
     }
-    if (GlTexture* texture = textures_[0].get()) {
+    if (auto* texture = static_cast<GlTexture*>(boundTexture(0))) {
         glActiveTexture(GL_TEXTURE0);
         texture->bind();
     }
     if (uniformsDirty_ && !uploadUniforms(*layout)) {
         return D3DERR_INVALIDCALL;
     }
-    stream_.get()->bind();
-    if (attributesDirty_ || boundLayoutFvf_ != state_.fvf) {
+    vertices->bind();
+    if (attributesDirty_ || boundLayoutFvf_ != state().fvf) {
         bindVertexAttributes(*layout);
     }
     return D3D_OK;
@@ -1243,15 +870,6 @@ struct PrimitiveShape {
 
 bool shapeOf(D3DPRIMITIVETYPE type, UINT primitiveCount, PrimitiveShape* shape) {
     switch (type) {
-        case D3DPT_POINTLIST:
-            *shape = {GL_POINTS, primitiveCount};
-            return true;
-        case D3DPT_LINELIST:
-            *shape = {GL_LINES, primitiveCount * 2};
-            return true;
-        case D3DPT_LINESTRIP:
-            *shape = {GL_LINE_STRIP, primitiveCount + 1};
-            return true;
         case D3DPT_TRIANGLELIST:
             *shape = {GL_TRIANGLES, primitiveCount * 3};
             return true;
@@ -1272,7 +890,7 @@ HRESULT GlDevice::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT pr
         return D3DERR_INVALIDCALL;
     }
     if (primitiveCount == 0) {
-        return inScene_ ? D3D_OK : D3DERR_INVALIDCALL;
+        return inScene() ? D3D_OK : D3DERR_INVALIDCALL;
     }
     VertexLayout layout;
     const HRESULT ready = prepareDraw(startVertex + shape.indexCount, &layout);
@@ -1287,13 +905,13 @@ HRESULT GlDevice::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT pr
 HRESULT GlDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT /*minIndex*/,
                                        UINT /*vertexCount*/, UINT startIndex, UINT primitiveCount) {
     PrimitiveShape shape{};
-    GlIndexBuffer* indices = indices_.get();
+    auto* indices = static_cast<GlIndexBuffer*>(FixedFunctionDevice::indices());
     if (!shapeOf(type, primitiveCount, &shape) || primitiveCount > 0x00FFFFFF ||
         indices == nullptr) {
         return D3DERR_INVALIDCALL;
     }
     if (primitiveCount == 0) {
-        return inScene_ ? D3D_OK : D3DERR_INVALIDCALL;
+        return inScene() ? D3D_OK : D3DERR_INVALIDCALL;
     }
     const std::size_t available = indices->memory().size() / indices->indexSize();
     if (std::size_t{startIndex} + shape.indexCount > available) {
@@ -1305,7 +923,7 @@ HRESULT GlDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT /*minIndex*/,
         largest = std::max(largest, indices->indexAt(startIndex + i));
     }
     VertexLayout layout;
-    const HRESULT ready = prepareDraw(baseVertex_ + largest + 1, &layout);
+    const HRESULT ready = prepareDraw(baseVertex() + largest + 1, &layout);
     if (FAILED(ready)) {
         return ready;
     }
@@ -1314,24 +932,8 @@ HRESULT GlDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT /*minIndex*/,
     glDrawElementsBaseVertex(
         shape.mode, static_cast<GLsizei>(shape.indexCount),
         indices->format() == D3DFMT_INDEX32 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
-        reinterpret_cast<const void*>(offset), static_cast<GLint>(baseVertex_));
+        reinterpret_cast<const void*>(offset), static_cast<GLint>(baseVertex()));
     return D3D_OK;
-}
-
-HRESULT GlDevice::BeginStateBlock() {
-    return blocks_.begin();
-}
-HRESULT GlDevice::EndStateBlock(DWORD* token) {
-    return blocks_.end(token);
-}
-HRESULT GlDevice::CaptureStateBlock(DWORD token) {
-    return blocks_.capture(token, *this);
-}
-HRESULT GlDevice::ApplyStateBlock(DWORD token) {
-    return blocks_.apply(token, *this);
-}
-HRESULT GlDevice::DeleteStateBlock(DWORD token) {
-    return blocks_.remove(token);
 }
 
 // -- Probing the driver once -------------------------------------------------------------------
@@ -1435,7 +1037,7 @@ HRESULT createOpenGlDevice(UINT adapter, WindowHandle window, D3DPRESENT_PARAMET
     if (!context) {
         return D3DERR_NOTAVAILABLE;
     }
-    auto* created = new GlDevice(std::move(context), params->Windowed != 0, adapter);
+    auto* created = new GlDevice(std::move(context), adapter);
     if (!created->initialise(params)) {
         created->Release();
         return D3DERR_NOTAVAILABLE;

@@ -29,7 +29,7 @@ uniform vec4 materialDiffuse;
 uniform vec4 materialAmbient;
 uniform vec4 materialSpecular;
 uniform vec4 materialEmissive;
-uniform float materialPower;
+uniform float materialPower;  // 0 or more
 uniform vec4 globalAmbient;
 
 out vec4 vDiffuse;
@@ -59,8 +59,8 @@ void light(vec3 position) {
         float facing = dot(normal, toLight);
         if (facing > 0.0) {
             diffuseSum += lightDiffuse[i].rgb * facing;
-            float highlight = max(dot(normal, normalize(toLight + toViewer)), 0.0);
-            specularSum += lightSpecular[i].rgb * pow(highlight, materialPower);
+            float highlight = dot(normal, normalize(toLight + toViewer));
+            if (highlight > 0.0) specularSum += lightSpecular[i].rgb * pow(highlight, materialPower);
         }
     }
     vec3 colour = emissive.rgb + ambient.rgb * ambientSum + diffuse.rgb * diffuseSum;

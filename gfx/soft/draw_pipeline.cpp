@@ -43,8 +43,7 @@ size_t cornersNeeded(PrimitiveKind kind, size_t primitiveCount) {
 
 }  // namespace
 
-void DrawPipeline::prepareVertices(const DrawSetup& setup, const VertexSource& vertices) {
-    (void)setup;
+void DrawPipeline::prepareVertices(const VertexSource& vertices) {
     pretransformed_ = vertices.layout.pretransformed;
     if (processedIn_.size() < vertices.count) {
         processedIn_.resize(vertices.count, 0);
@@ -100,7 +99,7 @@ void DrawPipeline::draw(const DrawSetup& setup, const VertexSource& vertices,
                              ? vertices.count / 3
                              : (vertices.count >= 2 ? vertices.count - 2 : 0);
     }
-    prepareVertices(setup, vertices);
+    prepareVertices(vertices);
     planSpans(setup.pixel, spanPlan_);
     for (size_t t = 0; t < primitiveCount; ++t) {
         size_t corner[3] = {0, 0, 0};

@@ -47,7 +47,7 @@ public:
               PrimitiveKind kind, size_t primitiveCount, RenderTarget& target);
 
 private:
-    void prepareVertices(const DrawSetup& setup, const VertexSource& vertices);
+    void prepareVertices(const VertexSource& vertices);
     void ensureProcessed(const DrawSetup& setup, size_t i);
     void drawTriangle(const DrawSetup& setup, size_t a, size_t b, size_t c, RenderTarget& target);
     void rasterise(const DrawSetup& setup, const ScreenVertex& a, const ScreenVertex& b,

@@ -28,23 +28,6 @@ CullMode cullOf(DWORD value) {
     }
 }
 
-// Where a material colour comes from: a vertex colour only with colour-vertex on and the
-// vertex carrying that colour.
-ColourSource sourceOf(const PipelineState& state, D3DRENDERSTATETYPE sourceState,
-                      const VertexLayout& layout) {
-    if (!state.renderStates[D3DRS_COLORVERTEX]) {
-        return ColourSource::Material;
-    }
-    const DWORD source = state.renderStates[sourceState];
-    if (source == D3DMCS_COLOR1 && layout.diffuseOffset >= 0) {
-        return ColourSource::VertexDiffuse;
-    }
-    if (source == D3DMCS_COLOR2 && layout.specularOffset >= 0) {
-        return ColourSource::VertexSpecular;
-    }
-    return ColourSource::Material;
-}
-
 LightingSetup lightingFrom(const PipelineState& state, const VertexLayout& layout) {
     LightingSetup lighting;
     const D3DMATERIAL8& m = state.material;
@@ -52,10 +35,8 @@ LightingSetup lightingFrom(const PipelineState& state, const VertexLayout& layou
                          toColour(m.Emissive), m.Power};
     lighting.globalAmbient = unpackColour(state.renderStates[D3DRS_AMBIENT]);
     lighting.specularEnabled = state.renderStates[D3DRS_SPECULARENABLE] != FALSE;
-    lighting.diffuseSource = sourceOf(state, D3DRS_DIFFUSEMATERIALSOURCE, layout);
-    lighting.ambientSource = sourceOf(state, D3DRS_AMBIENTMATERIALSOURCE, layout);
-    lighting.specularSource = sourceOf(state, D3DRS_SPECULARMATERIALSOURCE, layout);
-    lighting.emissiveSource = sourceOf(state, D3DRS_EMISSIVEMATERIALSOURCE, layout);
+    lighting.localViewer = state.renderStates[D3DRS_LOCALVIEWER] != FALSE;
+    lighting.sources = materialSources(state, layout);
     const Matrix4 view = toMatrix(state.view);
     for (const D3DLIGHT8& light : enabledLights(state)) {
         if (light.Type != D3DLIGHT_DIRECTIONAL || lighting.lightCount >= kMaxLights) {
@@ -104,6 +85,12 @@ Matrix4 toMatrix(const D3DMATRIX& m) {
     return r;
 }
 
+D3DMATRIX toD3DMatrix(const Matrix4& m) {
+    D3DMATRIX r;
+    std::memcpy(r.m, m.m, sizeof r.m);
+    return r;
+}
+
 ColourF toColour(const D3DCOLORVALUE& c) {
     return {c.r, c.g, c.b, c.a};
 }
@@ -114,7 +101,7 @@ DrawSetup drawSetupFrom(const PipelineState& state, const VertexLayout& layout,
     const Matrix4 worldView = multiply(toMatrix(state.world), toMatrix(state.view));
     setup.vertex.worldView = worldView;
     setup.vertex.projection = toMatrix(state.projection);
-    setup.vertex.normalTransform = normalMatrix(worldView);
+    setup.vertex.normalTransform = toMatrix(normalMatrix(toD3DMatrix(worldView)));
     setup.vertex.lightingEnabled = state.renderStates[D3DRS_LIGHTING] != FALSE;
     setup.vertex.normaliseNormals = state.renderStates[D3DRS_NORMALIZENORMALS] != FALSE;
     if (setup.vertex.lightingEnabled && !layout.pretransformed) {

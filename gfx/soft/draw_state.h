@@ -15,6 +15,7 @@ DrawSetup drawSetupFrom(const PipelineState& state, const VertexLayout& layout,
                         const MipChain* texture, bool hasDepthBuffer);
 
 Matrix4 toMatrix(const D3DMATRIX& m);
+D3DMATRIX toD3DMatrix(const Matrix4& m);
 ColourF toColour(const D3DCOLORVALUE& c);
 
 }  // namespace kolvane::soft

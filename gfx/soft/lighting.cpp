@@ -98,18 +98,20 @@ LitColours lightVertex(const LightingSetup& setup, Vec3 position, Vec3 normal,
                        ColourF vertexDiffuse, ColourF vertexSpecular) {
     const LightingMaterial& material = setup.material;
     const ColourF diffuseMaterial =
-        sourced(setup.diffuseSource, material.diffuse, vertexDiffuse, vertexSpecular);
+        sourced(setup.sources.diffuse, material.diffuse, vertexDiffuse, vertexSpecular);
     const ColourF ambientMaterial =
-        sourced(setup.ambientSource, material.ambient, vertexDiffuse, vertexSpecular);
+        sourced(setup.sources.ambient, material.ambient, vertexDiffuse, vertexSpecular);
     const ColourF specularMaterial =
-        sourced(setup.specularSource, material.specular, vertexDiffuse, vertexSpecular);
+        sourced(setup.sources.specular, material.specular, vertexDiffuse, vertexSpecular);
     const ColourF emissive =
-        sourced(setup.emissiveSource, material.emissive, vertexDiffuse, vertexSpecular);
+        sourced(setup.sources.emissive, material.emissive, vertexDiffuse, vertexSpecular);
 
     ColourF diffuse{emissive.r, emissive.g, emissive.b, 0};
     addScaled(diffuse, setup.globalAmbient, ambientMaterial, 1.0f);
     ColourF specular{0, 0, 0, 0};
-    const Vec3 towardsViewer = normalised({-position.x, -position.y, -position.z});
+    const Vec3 towardsViewer = setup.localViewer
+                                   ? normalised({-position.x, -position.y, -position.z})
+                                   : Vec3{0.0f, 0.0f, -1.0f};
 
     for (int i = 0; i < setup.lightCount; ++i) {
         const DirectionalLight& light = setup.lights[i];

@@ -1,8 +1,9 @@
 // Fixed-function per-vertex lighting as Direct3D 8 does it, in camera space, for directional
 // lights: global ambient times material ambient, per light ambient, diffuse (N.L) and specular
-// (Blinn half vector towards a local viewer), plus emissive; both colours clamped to 0..1.
+// (Blinn half vector towards the viewer), plus emissive; both colours clamped to 0..1.
 #pragma once
 
+#include "gfx/pipeline_state.h"
 #include "gfx/soft/soft_types.h"
 
 namespace kolvane::soft {
@@ -21,20 +22,16 @@ struct DirectionalLight {
     Vec3 direction{0, 0, 1};
 };
 
-// Where a lit colour of the material comes from: the material, or one of the vertex's colours.
-enum class ColourSource { Material, VertexDiffuse, VertexSpecular };
-
 struct LightingSetup {
     ColourF globalAmbient;
     LightingMaterial material;
     DirectionalLight lights[kMaxLights];
     int lightCount = 0;
     bool specularEnabled = false;
+    // Highlights look from the camera towards each vertex; without, straight along +z.
+    bool localViewer = true;
     // Colour-vertex: a vertex's own colours may stand in for the material's.
-    ColourSource diffuseSource = ColourSource::Material;
-    ColourSource ambientSource = ColourSource::Material;
-    ColourSource specularSource = ColourSource::Material;
-    ColourSource emissiveSource = ColourSource::Material;
+    MaterialSources sources;
 };
 
 struct LitColours {

@@ -41,6 +41,10 @@ uint32_t applyOperation(uint32_t operation, uint32_t x, uint32_t y) {
             return std::min(255u, multiply255(x, y) * 4);
         case texop::kAdd:
             return std::min(255u, x + y);
+        case texop::kAddSigned:
+            return x + y > 383u ? 255u : (x + y > 128u ? x + y - 128u : 0u);
+        case texop::kSubtract:
+            return x > y ? x - y : 0u;
         default:
             return x;
     }
@@ -73,9 +77,8 @@ uint32_t selectArgument(uint32_t argument, uint32_t texel, uint32_t diffuse, uin
     return value;
 }
 
-uint32_t blendFactor(uint32_t factor, uint32_t channel, const Channels& source,
-                     const Channels& dest, uint32_t sourceChannel, uint32_t destChannel) {
-    (void)channel;
+uint32_t blendFactor(uint32_t factor, const Channels& source, const Channels& dest,
+                     uint32_t sourceChannel, uint32_t destChannel) {
     switch (factor) {
         case blend::kZero:
             return 0;
@@ -143,12 +146,12 @@ uint32_t combineStage(const PixelState& state, uint32_t texel, uint32_t diffuse,
 uint32_t blendColours(uint32_t source, uint32_t dest, uint32_t sourceFactor, uint32_t destFactor) {
     const Channels s = split(source);
     const Channels d = split(dest);
-    auto mix = [&](uint32_t channel, uint32_t sc, uint32_t dc) {
-        const uint32_t fs = blendFactor(sourceFactor, channel, s, d, sc, dc);
-        const uint32_t fd = blendFactor(destFactor, channel, s, d, sc, dc);
+    auto mix = [&](uint32_t sc, uint32_t dc) {
+        const uint32_t fs = blendFactor(sourceFactor, s, d, sc, dc);
+        const uint32_t fd = blendFactor(destFactor, s, d, sc, dc);
         return std::min(255u, multiply255(sc, fs) + multiply255(dc, fd));
     };
-    return join({mix(3, s.a, d.a), mix(2, s.r, d.r), mix(1, s.g, d.g), mix(0, s.b, d.b)});
+    return join({mix(s.a, d.a), mix(s.r, d.r), mix(s.g, d.g), mix(s.b, d.b)});
 }
 
 namespace {
@@ -335,13 +338,6 @@ void shadeSpan(const SpanPlan& plan, const TriangleGradients& g, int y, int xBeg
         specular ? shadePixels<false, true>(context, y, xBegin, xEnd)
                  : shadePixels<false, false>(context, y, xBegin, xEnd);
     }
-}
-
-void shadeSpan(const PixelState& state, const TriangleGradients& g, int y, int xBegin, int xEnd,
-               RenderTarget& target) {
-    SpanPlan plan;
-    planSpans(state, plan);
-    shadeSpan(plan, g, y, xBegin, xEnd, target);
 }
 
 }  // namespace kolvane::soft

@@ -14,7 +14,8 @@ namespace kolvane::soft {
 
 namespace texop {
 inline constexpr uint32_t kDisable = 1, kSelectArg1 = 2, kSelectArg2 = 3, kModulate = 4,
-                          kModulate2x = 5, kModulate4x = 6, kAdd = 7;
+                          kModulate2x = 5, kModulate4x = 6, kAdd = 7, kAddSigned = 8,
+                          kSubtract = 10;
 }
 namespace texarg {
 inline constexpr uint32_t kDiffuse = 0, kCurrent = 1, kTexture = 2, kTextureFactor = 3,
@@ -77,9 +78,6 @@ void planSpans(const PixelState& state, SpanPlan& plan);
 
 // Shades pixels [xBegin, xEnd) of row y of a triangle with the given gradients.
 void shadeSpan(const SpanPlan& plan, const TriangleGradients& gradients, int y, int xBegin,
-               int xEnd, RenderTarget& target);
-// The same for a single span, planning it first.
-void shadeSpan(const PixelState& state, const TriangleGradients& gradients, int y, int xBegin,
                int xEnd, RenderTarget& target);
 
 // Combines one channel set as texture stage 0 does; exposed for tests. Colours 0xAARRGGBB.

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "gfx/fixed_function_device.h"
 #include "gfx/pipeline_state.h"
 #include "gfx/resource.h"
 #include "gfx/soft/draw_pipeline.h"
@@ -107,13 +108,13 @@ size_t cornersOf(PrimitiveKind kind, UINT primitiveCount) {
                                                : size_t{primitiveCount} + 2;
 }
 
-class SoftwareDevice final : public IDirect3DDevice8 {
+class SoftwareDevice final : public FixedFunctionDevice {
 public:
     explicit SoftwareDevice(SDL_Window* window)
-        : window_(window),
+        : FixedFunctionDevice(0, 0),
+          window_(window),
           presenter_(window),
           watch_(window),
-          tracker_(std::make_shared<ResourceTracker>()),
           cursor_(window) {}
 
     // Puts the window into the mode params ask for and sizes the buffers from them (filling in
@@ -136,23 +137,9 @@ public:
         }
         buffers_ = std::move(buffers);
         params_ = p;
-        setDefaultPipelineState(&state_, p.BackBufferWidth, p.BackBufferHeight);
+        resetState(p.BackBufferWidth, p.BackBufferHeight);
+        cache_.clear();
         return D3D_OK;
-    }
-
-    // -- Reference counting -----------------------------------------------------------------
-
-    ULONG AddRef() override { return ++references_; }
-
-    ULONG Release() override {
-        if (references_ == 0) {
-            return 0;
-        }
-        const ULONG left = --references_;
-        if (left == 0) {
-            delete this;
-        }
-        return left;
     }
 
     // -- Life cycle -------------------------------------------------------------------------
@@ -174,14 +161,13 @@ public:
     }
 
     HRESULT Reset(D3DPRESENT_PARAMETERS* params) override {
-        if (params == nullptr || tracker_->liveDefaultPool() > 0) {
+        if (params == nullptr || defaultPoolResourcesLive()) {
             return D3DERR_INVALIDCALL;
         }
         const HRESULT configured = configure(params);
         if (FAILED(configured)) {
             return configured;
         }
-        unbindEverything();
         presenter_.release();
         lost_ = false;
         return D3D_OK;
@@ -212,7 +198,7 @@ public:
         if (surface == nullptr || index != 0 || type != D3DBACKBUFFER_TYPE_MONO) {
             return D3DERR_INVALIDCALL;
         }
-        *surface = new BackBufferSurface(tracker_, buffers_);
+        *surface = new BackBufferSurface(tracker(), buffers_);
         return D3D_OK;
     }
 
@@ -224,7 +210,7 @@ public:
             height > kMaxTextureSide || !isStoredColourFormat(format)) {
             return D3DERR_INVALIDCALL;
         }
-        *surface = new MemorySurface(tracker_, width, height, format, 0, D3DPOOL_SYSTEMMEM);
+        *surface = new MemorySurface(tracker(), width, height, format, 0, D3DPOOL_SYSTEMMEM);
         return D3D_OK;
     }
 
@@ -244,7 +230,7 @@ public:
             ((flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) != 0 && buffers_->depth.empty())) {
             return D3DERR_INVALIDCALL;
         }
-        const D3DVIEWPORT8& vp = state_.viewport;
+        const D3DVIEWPORT8& vp = state().viewport;
         const D3DRECT viewport{static_cast<LONG>(vp.X), static_cast<LONG>(vp.Y),
                                static_cast<LONG>(vp.X + vp.Width),
                                static_cast<LONG>(vp.Y + vp.Height)};
@@ -252,172 +238,6 @@ public:
         for (DWORD i = 0; i < count; ++i) {
             const D3DRECT r = rectCount == 0 ? viewport : rects[i];
             clearRect(r, viewport, flags, colour, std::clamp(z, 0.0f, 1.0f));
-        }
-        return D3D_OK;
-    }
-
-    HRESULT BeginScene() override {
-        if (inScene_) {
-            return D3DERR_INVALIDCALL;
-        }
-        inScene_ = true;
-        return D3D_OK;
-    }
-
-    HRESULT EndScene() override {
-        if (!inScene_) {
-            return D3DERR_INVALIDCALL;
-        }
-        inScene_ = false;
-        return D3D_OK;
-    }
-
-    HRESULT SetTransform(D3DTRANSFORMSTATETYPE type, const D3DMATRIX* matrix) override {
-        if (matrix == nullptr) {
-            return D3DERR_INVALIDCALL;
-        }
-        if (D3DMATRIX* target = transformSlot(type)) {
-            *target = *matrix;
-        }
-        return D3D_OK;
-    }
-
-    HRESULT GetTransform(D3DTRANSFORMSTATETYPE type, D3DMATRIX* matrix) override {
-        D3DMATRIX* source = transformSlot(type);
-        if (matrix == nullptr || source == nullptr) {
-            return D3DERR_INVALIDCALL;
-        }
-        *matrix = *source;
-        return D3D_OK;
-    }
-
-    HRESULT SetViewport(const D3DVIEWPORT8* viewport) override {
-        if (viewport == nullptr || viewport->Width == 0 || viewport->Height == 0 ||
-            viewport->X + viewport->Width > buffers_->width ||
-            viewport->Y + viewport->Height > buffers_->height || viewport->MinZ < 0.0f ||
-            viewport->MaxZ > 1.0f || viewport->MinZ > viewport->MaxZ) {
-            return D3DERR_INVALIDCALL;
-        }
-        state_.viewport = *viewport;
-        return D3D_OK;
-    }
-
-    HRESULT GetViewport(D3DVIEWPORT8* viewport) override {
-        if (viewport == nullptr) {
-            return D3DERR_INVALIDCALL;
-        }
-        *viewport = state_.viewport;
-        return D3D_OK;
-    }
-
-    HRESULT SetMaterial(const D3DMATERIAL8* material) override {
-        if (material == nullptr) {
-            return D3DERR_INVALIDCALL;
-        }
-        state_.material = *material;
-        return D3D_OK;
-    }
-
-    HRESULT GetMaterial(D3DMATERIAL8* material) override {
-        if (material == nullptr) {
-            return D3DERR_INVALIDCALL;
-        }
-        *material = state_.material;
-        return D3D_OK;
-    }
-
-    HRESULT SetLight(DWORD index, const D3DLIGHT8* light) override {
-        if (light == nullptr) {
-            return D3DERR_INVALIDCALL;
-        }
-        state_.lights[index] = *light;
-        return D3D_OK;
-    }
-
-    HRESULT GetLight(DWORD index, D3DLIGHT8* light) override {
-        const auto found = state_.lights.find(index);
-        if (light == nullptr || found == state_.lights.end()) {
-            return D3DERR_INVALIDCALL;
-        }
-        *light = found->second;
-        return D3D_OK;
-    }
-
-    HRESULT LightEnable(DWORD index, BOOL enable) override {
-        state_.lightEnabled[index] = enable != FALSE;
-        return D3D_OK;
-    }
-
-    HRESULT GetLightEnable(DWORD index, BOOL* enable) override {
-        const auto found = state_.lightEnabled.find(index);
-        if (enable == nullptr || found == state_.lightEnabled.end()) {
-            return D3DERR_INVALIDCALL;
-        }
-        *enable = found->second ? TRUE : FALSE;
-        return D3D_OK;
-    }
-
-    HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override {
-        if (state >= renderStateCount) {
-            return D3DERR_INVALIDCALL;
-        }
-        if (StateBlock* block = blocks_.recording()) {
-            block->recordRenderState(state, value);
-            return D3D_OK;
-        }
-        state_.renderStates[state] = value;
-        return D3D_OK;
-    }
-
-    HRESULT GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) override {
-        if (value == nullptr || state >= renderStateCount) {
-            return D3DERR_INVALIDCALL;
-        }
-        *value = state_.renderStates[state];
-        return D3D_OK;
-    }
-
-    HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override {
-        if (stage >= textureStageCount || type >= textureStageStateCount) {
-            return D3DERR_INVALIDCALL;
-        }
-        if (StateBlock* block = blocks_.recording()) {
-            block->recordStageState(stage, type, value);
-            return D3D_OK;
-        }
-        state_.stageStates[stage][type] = value;
-        return D3D_OK;
-    }
-
-    HRESULT GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type,
-                                 DWORD* value) override {
-        if (value == nullptr || stage >= textureStageCount || type >= textureStageStateCount) {
-            return D3DERR_INVALIDCALL;
-        }
-        *value = state_.stageStates[stage][type];
-        return D3D_OK;
-    }
-
-    HRESULT SetTexture(DWORD stage, IDirect3DTexture8* texture) override {
-        auto* memory = dynamic_cast<MemoryTexture*>(texture);
-        if (stage >= textureStageCount || (texture != nullptr && memory == nullptr)) {
-            return D3DERR_INVALIDCALL;
-        }
-        if (StateBlock* block = blocks_.recording()) {
-            block->recordTexture(stage, texture);
-            return D3D_OK;
-        }
-        textures_[stage].reset(memory);
-        return D3D_OK;
-    }
-
-    HRESULT GetTexture(DWORD stage, IDirect3DTexture8** texture) override {
-        if (texture == nullptr || stage >= textureStageCount) {
-            return D3DERR_INVALIDCALL;
-        }
-        *texture = textures_[stage].get();
-        if (*texture != nullptr) {
-            (*texture)->AddRef();
         }
         return D3D_OK;
     }
@@ -431,7 +251,7 @@ public:
             pool > D3DPOOL_SYSTEMMEM) {
             return D3DERR_INVALIDCALL;
         }
-        *texture = new MemoryTexture(tracker_, width, height, levels, usage, format, pool);
+        *texture = new MemoryTexture(tracker(), width, height, levels, usage, format, pool);
         return D3D_OK;
     }
 
@@ -440,7 +260,7 @@ public:
         if (buffer == nullptr || length == 0 || pool > D3DPOOL_SYSTEMMEM) {
             return D3DERR_INVALIDCALL;
         }
-        *buffer = new MemoryVertexBuffer(tracker_, length, usage, fvf, pool);
+        *buffer = new MemoryVertexBuffer(tracker(), length, usage, fvf, pool);
         return D3D_OK;
     }
 
@@ -450,50 +270,14 @@ public:
             (format != D3DFMT_INDEX16 && format != D3DFMT_INDEX32)) {
             return D3DERR_INVALIDCALL;
         }
-        *buffer = new MemoryIndexBuffer(tracker_, length, usage, format, pool);
-        return D3D_OK;
-    }
-
-    HRESULT SetStreamSource(UINT stream, IDirect3DVertexBuffer8* buffer, UINT stride) override {
-        auto* memory = dynamic_cast<MemoryVertexBuffer*>(buffer);
-        if (stream != 0 || (buffer != nullptr && memory == nullptr)) {
-            return D3DERR_INVALIDCALL;
-        }
-        stream_.reset(memory);
-        stride_ = stride;
-        return D3D_OK;
-    }
-
-    HRESULT SetIndices(IDirect3DIndexBuffer8* buffer, UINT baseVertex) override {
-        auto* memory = dynamic_cast<MemoryIndexBuffer*>(buffer);
-        if (buffer != nullptr && memory == nullptr) {
-            return D3DERR_INVALIDCALL;
-        }
-        indices_.reset(memory);
-        baseVertex_ = baseVertex;
-        return D3D_OK;
-    }
-
-    HRESULT SetVertexShader(DWORD fvf) override {
-        if (!describeVertexFormat(fvf).valid) {
-            return D3DERR_INVALIDCALL;
-        }
-        state_.fvf = fvf;
-        return D3D_OK;
-    }
-
-    HRESULT GetVertexShader(DWORD* fvf) override {
-        if (fvf == nullptr) {
-            return D3DERR_INVALIDCALL;
-        }
-        *fvf = state_.fvf;
+        *buffer = new MemoryIndexBuffer(tracker(), length, usage, format, pool);
         return D3D_OK;
     }
 
     HRESULT DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) override {
         PrimitiveKind kind;
         VertexSource vertices;
-        if (!inScene_ || !toPrimitiveKind(type, kind)) {
+        if (!inScene() || !toPrimitiveKind(type, kind)) {
             return D3DERR_INVALIDCALL;
         }
         if (primitiveCount == 0) {
@@ -511,14 +295,14 @@ public:
                                  UINT primitiveCount) override {
         PrimitiveKind kind;
         VertexSource vertices;
-        MemoryIndexBuffer* indexBuffer = indices_.get();
-        if (!inScene_ || !toPrimitiveKind(type, kind)) {
+        MemoryIndexBuffer* indexBuffer = indices();
+        if (!inScene() || !toPrimitiveKind(type, kind)) {
             return D3DERR_INVALIDCALL;
         }
         if (primitiveCount == 0) {
             return D3D_OK;
         }
-        if (indexBuffer == nullptr || !vertexSource(baseVertex_, vertices)) {
+        if (indexBuffer == nullptr || !vertexSource(baseVertex(), vertices)) {
             return D3DERR_INVALIDCALL;
         }
         const size_t indexSize = indexBuffer->indexSize();
@@ -538,14 +322,6 @@ public:
         return D3D_OK;
     }
 
-    // -- State blocks -----------------------------------------------------------------------
-
-    HRESULT BeginStateBlock() override { return blocks_.begin(); }
-    HRESULT EndStateBlock(DWORD* token) override { return blocks_.end(token); }
-    HRESULT CaptureStateBlock(DWORD token) override { return blocks_.capture(token, *this); }
-    HRESULT ApplyStateBlock(DWORD token) override { return blocks_.apply(token, *this); }
-    HRESULT DeleteStateBlock(DWORD token) override { return blocks_.remove(token); }
-
     // -- Extensions -------------------------------------------------------------------------
 
     HRESULT readPresentedFrame(FrameImage* image) override {
@@ -559,30 +335,9 @@ public:
     D3DDEVTYPE deviceType() const override { return D3DDEVTYPE_REF; }
 
 private:
-    ~SoftwareDevice() override { unbindEverything(); }
-
-    void unbindEverything() {
-        blocks_.clear();
-        for (auto& texture : textures_) {
-            texture.reset(nullptr);
-        }
-        stream_.reset(nullptr);
-        indices_.reset(nullptr);
+    ~SoftwareDevice() override {
+        unbindEverything();
         cache_.clear();
-        inScene_ = false;
-    }
-
-    D3DMATRIX* transformSlot(D3DTRANSFORMSTATETYPE type) {
-        switch (type) {
-            case D3DTS_WORLD:
-                return &state_.world;
-            case D3DTS_VIEW:
-                return &state_.view;
-            case D3DTS_PROJECTION:
-                return &state_.projection;
-            default:
-                return nullptr;
-        }
     }
 
     void clearRect(const D3DRECT& r, const D3DRECT& viewport, DWORD flags, D3DCOLOR colour,
@@ -605,53 +360,44 @@ private:
 
     // The stream's vertices from vertex `first` on; false without a usable stream and format.
     bool vertexSource(UINT first, VertexSource& out) {
-        MemoryVertexBuffer* buffer = stream_.get();
-        out.layout = describeVertexFormat(state_.fvf);
+        MemoryVertexBuffer* buffer = stream();
+        const UINT stride = streamStride();
+        out.layout = describeVertexFormat(state().fvf);
         if (buffer == nullptr || !out.layout.valid ||
-            stride_ < static_cast<UINT>(out.layout.stride)) {
+            stride < static_cast<UINT>(out.layout.stride)) {
             return false;
         }
         const size_t size = buffer->memory().size();
-        const size_t offset = size_t{first} * stride_;
+        const size_t offset = size_t{first} * stride;
         out.bytes = buffer->memory().data() + std::min(offset, size);
-        out.stride = stride_;
+        out.stride = stride;
         out.count = offset + static_cast<size_t>(out.layout.stride) <= size
-                        ? (size - offset - static_cast<size_t>(out.layout.stride)) / stride_ + 1
+                        ? (size - offset - static_cast<size_t>(out.layout.stride)) / stride + 1
                         : 0;
         return true;
     }
 
     void draw(const VertexSource& vertices, const IndexSource* indices, PrimitiveKind kind,
               UINT primitiveCount) {
-        const bool textured = state_.stageStates[0][D3DTSS_COLOROP] != D3DTOP_DISABLE;
-        const MipChain* texture = textured ? cache_.chainFor(textures_[0].get()) : nullptr;
+        const bool textured = state().stageStates[0][D3DTSS_COLOROP] != D3DTOP_DISABLE;
+        const MipChain* texture = textured ? cache_.chainFor(boundTexture(0)) : nullptr;
         const DrawSetup setup =
-            drawSetupFrom(state_, vertices.layout, texture, !buffers_->depth.empty());
+            drawSetupFrom(state(), vertices.layout, texture, !buffers_->depth.empty());
         RenderTarget target{static_cast<int>(buffers_->width), static_cast<int>(buffers_->height),
                             buffers_->colour.data(),
                             buffers_->depth.empty() ? nullptr : buffers_->depth.data()};
         pipeline_.draw(setup, vertices, indices, kind, primitiveCount, target);
     }
 
-    ULONG references_ = 1;
     SDL_Window* window_;
     WindowPresenter presenter_;
     MinimiseWatch watch_;
-    std::shared_ptr<ResourceTracker> tracker_;
     D3DPRESENT_PARAMETERS params_{};
     std::shared_ptr<FrameBuffers> buffers_;
-    PipelineState state_{};
-    StateBlockTable blocks_;
-    Held<MemoryTexture> textures_[textureStageCount];
-    Held<MemoryVertexBuffer> stream_;
-    UINT stride_ = 0;
-    Held<MemoryIndexBuffer> indices_;
-    UINT baseVertex_ = 0;
     TextureCache cache_;
     DrawPipeline pipeline_;
     FrameImage presented_;
     bool hasPresented_ = false;
-    bool inScene_ = false;
     bool lost_ = false;
     DeviceCursor cursor_;
 };

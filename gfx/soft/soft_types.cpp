@@ -29,30 +29,6 @@ Matrix4 multiply(const Matrix4& a, const Matrix4& b) {
     return r;
 }
 
-Matrix4 normalMatrix(const Matrix4& m) {
-    const float a = m.m[0][0], b = m.m[0][1], c = m.m[0][2];
-    const float d = m.m[1][0], e = m.m[1][1], f = m.m[1][2];
-    const float g = m.m[2][0], h = m.m[2][1], i = m.m[2][2];
-    const float c00 = e * i - f * h, c01 = f * g - d * i, c02 = d * h - e * g;
-    const float det = a * c00 + b * c01 + c * c02;
-    Matrix4 r;
-    if (det == 0.0f || !std::isfinite(det)) {
-        return r;
-    }
-    const float s = 1.0f / det;
-    // Cofactor matrix divided by the determinant is the inverse-transpose.
-    r.m[0][0] = c00 * s;
-    r.m[0][1] = c01 * s;
-    r.m[0][2] = c02 * s;
-    r.m[1][0] = (c * h - b * i) * s;
-    r.m[1][1] = (a * i - c * g) * s;
-    r.m[1][2] = (b * g - a * h) * s;
-    r.m[2][0] = (b * f - c * e) * s;
-    r.m[2][1] = (c * d - a * f) * s;
-    r.m[2][2] = (a * e - b * d) * s;
-    return r;
-}
-
 float dot(Vec3 a, Vec3 b) {
     return a.x * b.x + a.y * b.y + a.z * b.z;
 }

@@ -28,8 +28,6 @@ struct Matrix4 {
 Vec4 transformPoint(Vec3 p, const Matrix4& m);
 Vec3 transformDirection(Vec3 d, const Matrix4& m);
 Matrix4 multiply(const Matrix4& a, const Matrix4& b);
-// The inverse-transpose of the upper 3x3 part, for carrying normals; identity if singular.
-Matrix4 normalMatrix(const Matrix4& m);
 float dot(Vec3 a, Vec3 b);
 Vec3 normalised(Vec3 v);
 

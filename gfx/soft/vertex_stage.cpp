@@ -7,8 +7,6 @@ namespace kolvane::soft {
 
 namespace {
 
-constexpr int kMaxTextureSets = 8;
-
 float readFloat(const uint8_t* bytes, int offset) {
     float value;
     std::memcpy(&value, bytes + offset, sizeof value);
@@ -22,39 +20,6 @@ uint32_t readColour(const uint8_t* bytes, int offset) {
 }
 
 }  // namespace
-
-VertexLayout describeVertexFormat(uint32_t format) {
-    VertexLayout layout;
-    const uint32_t position = format & fvf::kPositionMask;
-    const uint32_t textureSets = (format & fvf::kTextureCountMask) >> fvf::kTextureCountShift;
-    if (textureSets > kMaxTextureSets || (position != fvf::kXyz && position != fvf::kXyzRhw)) {
-        return layout;
-    }
-    layout.pretransformed = position == fvf::kXyzRhw;
-    int offset = layout.pretransformed ? 16 : 12;
-    if ((format & fvf::kNormal) != 0) {
-        layout.normalOffset = offset;
-        offset += 12;
-    }
-    if ((format & fvf::kPointSize) != 0) {
-        offset += 4;
-    }
-    if ((format & fvf::kDiffuse) != 0) {
-        layout.diffuseOffset = offset;
-        offset += 4;
-    }
-    if ((format & fvf::kSpecular) != 0) {
-        layout.specularOffset = offset;
-        offset += 4;
-    }
-    if (textureSets > 0) {
-        layout.textureOffset = offset;
-        offset += 8 * static_cast<int>(textureSets);
-    }
-    layout.stride = offset;
-    layout.valid = true;
-    return layout;
-}
 
 SourceVertex readVertex(const uint8_t* bytes, const VertexLayout& layout) {
     SourceVertex v;

@@ -5,29 +5,11 @@
 
 #include <cstdint>
 
+#include "gfx/pipeline_state.h"
 #include "gfx/soft/lighting.h"
 #include "gfx/soft/soft_types.h"
 
 namespace kolvane::soft {
-
-namespace fvf {
-inline constexpr uint32_t kPositionMask = 0x00E, kXyz = 0x002, kXyzRhw = 0x004, kNormal = 0x010,
-                          kPointSize = 0x020, kDiffuse = 0x040, kSpecular = 0x080,
-                          kTextureCountMask = 0xF00, kTextureCountShift = 8;
-}
-
-// Where each part of a vertex lies in its bytes; offsets are -1 for absent parts.
-struct VertexLayout {
-    bool valid = false;
-    bool pretransformed = false;
-    int stride = 0;
-    int normalOffset = -1, diffuseOffset = -1, specularOffset = -1, textureOffset = -1;
-};
-
-// Describes a format of position (XYZ or XYZRHW), optional normal (unused when
-// pre-transformed), point size (skipped), diffuse, specular and up to eight 2D texture
-// coordinate sets (only the first is read). Invalid without a known position.
-VertexLayout describeVertexFormat(uint32_t format);
 
 struct SourceVertex {
     Vec4 position;  // w holds rhw for pre-transformed vertices, 1 otherwise
@@ -43,7 +25,7 @@ SourceVertex readVertex(const uint8_t* bytes, const VertexLayout& layout);
 struct VertexStageSetup {
     Matrix4 worldView;
     Matrix4 projection;
-    Matrix4 normalTransform;  // inverse-transpose of worldView, see normalMatrix()
+    Matrix4 normalTransform;  // see normalMatrix() in gfx/pipeline_state.h
     bool lightingEnabled = false;
     bool normaliseNormals = true;
     LightingSetup lighting;  // lights already in camera space

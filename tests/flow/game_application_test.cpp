@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "game/rules/animation.h"
 #include "platform/keys.h"
 #include "platform/window.h"
 #include "tests/flow/temp_directory.h"
+#include "tests/support/drawn_frame.h"
 
 namespace {
 
@@ -51,9 +51,7 @@ protected:
         game.framesPerSecond = 60.0f;
         game.advanceScene();
         GameState& state = game.gameState();
-        advanceWellAnimations(state.well,
-                              animationSteps(game.framesPerSecond, state.session.fallSpeed));
-        advanceClearedFlight(state.well, game.framesPerSecond);
+        advanceAsDrawn(state.well, game.framesPerSecond, state.session.fallSpeed);
     }
 
 private:

@@ -4,16 +4,17 @@
 #include <sys/stat.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "tests/flow/temp_directory.h"
 
 namespace {
 
-std::vector<std::string> linesOf(const GameInfo& info) {
+std::vector<std::string> linesOf(const GameInfoText& info) {
     std::vector<std::string> lines;
     for (int i = 0; i < info.infoLineCount; ++i) {
-        lines.emplace_back(infoLine(info, i));
+        lines.emplace_back(info.infoLines[i]);
     }
     return lines;
 }
@@ -56,10 +57,10 @@ TEST_F(GameInfoFile, LongLineIsSplitIntoLinesOfFortyNine) {
     std::string line(120, 'x');
     line[49] = 'y';
     line[98] = 'z';
-    GameInfo info = readGameInfo(line + "\nafter");
+    GameInfoText info = readGameInfo(line + "\nafter");
     EXPECT_EQ(linesOf(info),
               (Lines{line.substr(0, 49), line.substr(49, 49), line.substr(98), "after"}));
-    EXPECT_EQ(infoLine(info, 2).size(), 22u);
+    EXPECT_EQ(std::string_view(info.infoLines[2]).size(), 22u);
 }
 
 TEST_F(GameInfoFile, LineOfExactlyFortyNineIsFollowedByAnEmptyLine) {
@@ -75,14 +76,14 @@ TEST_F(GameInfoFile, OnlyTheFirstHundredOfTwoHundredFiftyLinesAreKept) {
         text += "line " + std::to_string(i) + "\n";
     }
     writeFile(kGameInfoFile, text);
-    GameInfo info = loadGameInfo();
+    GameInfoText info = loadGameInfo();
     ASSERT_EQ(info.infoLineCount, kMaxInfoLines);
-    EXPECT_EQ(infoLine(info, 0), "line 0");
-    EXPECT_EQ(infoLine(info, 99), "line 99");
+    EXPECT_EQ(std::string_view(info.infoLines[0]), "line 0");
+    EXPECT_EQ(std::string_view(info.infoLines[99]), "line 99");
 }
 
 TEST_F(GameInfoFile, HundredLongLinesFillTheTextAtMostOnce) {
-    GameInfo info = readGameInfo(std::string(100 * 49 * 3, 'w'));
+    GameInfoText info = readGameInfo(std::string(100 * 49 * 3, 'w'));
     EXPECT_EQ(info.infoLineCount, kMaxInfoLines);
-    EXPECT_EQ(infoLine(info, 99), std::string(49, 'w'));
+    EXPECT_EQ(std::string_view(info.infoLines[99]), std::string(49, 'w'));
 }

@@ -12,18 +12,18 @@
 
 namespace {
 
-bool linesAreWellFormed(const GameInfo& info) {
+bool linesAreWellFormed(const GameInfoText& info) {
     if (info.infoLineCount < 1 || info.infoLineCount > kMaxInfoLines) {
         return false;
     }
     for (int i = 0; i < info.infoLineCount; ++i) {
         if (info.infoLines[i][kInfoLineBytes - 1] != '\0' ||
-            infoLine(info, i).find_first_of("\r\n") != std::string_view::npos) {
+            std::string_view(info.infoLines[i]).find_first_of("\r\n") != std::string_view::npos) {
             return false;
         }
     }
     for (int i = info.infoLineCount; i < kMaxInfoLines; ++i) {
-        if (!infoLine(info, i).empty()) {
+        if (!std::string_view(info.infoLines[i]).empty()) {
             return false;
         }
     }
@@ -32,10 +32,10 @@ bool linesAreWellFormed(const GameInfo& info) {
 
 // The text the lines came from: a full line (49 characters) continues on the next line, any
 // shorter one ended at a line end, and the last one ended the reading.
-std::string joinedLines(const GameInfo& info) {
+std::string joinedLines(const GameInfoText& info) {
     std::string text;
     for (int i = 0; i < info.infoLineCount; ++i) {
-        const std::string_view line = infoLine(info, i);
+        const std::string_view line = info.infoLines[i];
         text.append(line);
         if (i + 1 < info.infoLineCount && line.size() < kInfoLineBytes - 1) {
             text.push_back('\n');
@@ -48,7 +48,7 @@ std::string joinedLines(const GameInfo& info) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    const GameInfo info = readGameInfo(text);
+    const GameInfoText info = readGameInfo(text);
     if (!linesAreWellFormed(info)) {
         __builtin_trap();
     }

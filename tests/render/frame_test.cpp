@@ -115,7 +115,7 @@ TEST_F(FrameTest, TheWellIsDrawnWithTheFillLightAroundTheCells) {
     ASSERT_EQ(well.size(), 1u);
     EXPECT_EQ(well[0].lightMask, 0b011u);
     expectAt(translationOf(well[0].world), -6.6f, 5.8f, 22.0f, "well");
-    EXPECT_FALSE(f.device.lightEnabled[1]);
+    EXPECT_FALSE(f.device.lightEnabled(1));
 }
 
 TEST_F(FrameTest, LabelsSitAtTheirFractionsAndTheNumbersBelowThem) {
@@ -237,6 +237,26 @@ TEST_F(FrameTest, SettledCellsDropAfterARowRemovalOverTwoThirdsOfASecond) {
     EXPECT_EQ(f.well.settledCells[0].falling, 0);
 }
 
+TEST_F(FrameTest, ThePieceAnimatesOnlyWhileItFallsAndTheSettledCellsAlways) {
+    startPlaying();
+    ASSERT_TRUE(spawnPiece(f.well, 7, 6, 5, 0));
+    ASSERT_TRUE(stepPieceDown(f.well));
+    Cell cell = cellAt(1, 20, 1);
+    cell.falling = 1;
+    cell.fallProgress = 0.0f;
+    f.well.settledCells[0] = cell;
+    f.well.settledCount = 1;
+    f.session.fallSpeed = 6.0f;
+    f.framesPerSecond = 60.0f;  // piece fall: 6 / 60; settled drop: 1.5 / 60
+    f.drawFrame(Playing);
+    EXPECT_FLOAT_EQ(f.well.piece[0].fallProgress, 0.1f);
+    EXPECT_FLOAT_EQ(f.well.settledCells[0].fallProgress, 0.025f);
+    f.well.pieceActive = 0;
+    f.drawFrame(Playing);
+    EXPECT_FLOAT_EQ(f.well.piece[0].fallProgress, 0.1f) << "no piece falls: none is drawn";
+    EXPECT_FLOAT_EQ(f.well.settledCells[0].fallProgress, 0.05f);
+}
+
 TEST_F(FrameTest, ARemovedRowFliesTowardsTheViewerAndTheListEmptiesAfterwards) {
     startPlaying();
     for (int column = 1; column <= 12; ++column) {
@@ -272,7 +292,7 @@ TEST_F(FrameTest, BothBonusObjectsSpinAboveTheirCellsUnderAllThreeLights) {
     expectAt(translationOf(score[0].world), 3 - 6.5f, 10.5f - 7 + 0.55f, 22.0f, "score bonus");
     expectAt(translationOf(clear[0].world), 10 - 6.5f, 10.5f - 15 + 0.55f, 22.0f, "clear bonus");
     EXPECT_EQ(score[0].lightMask, 0b111u);
-    EXPECT_FALSE(f.device.lightEnabled[2]);
+    EXPECT_FALSE(f.device.lightEnabled(2));
     f.session.scoreBonus.active = 0;
     f.drawFrame(Playing);
     EXPECT_TRUE(f.meshDraws("Graphics\\bonus.x").empty());
@@ -348,8 +368,8 @@ TEST_F(FrameTest, TheStillBackgroundFillsTheFourQuartersBehindEverything) {
         EXPECT_EQ(pictures[i].zEnable, DWORD(FALSE)) << "nothing drawn later is hidden";
     }
     EXPECT_EQ(f.device.draws[0].lighting, DWORD(FALSE));
-    EXPECT_EQ(f.device.renderStates[D3DRS_ZENABLE], DWORD(TRUE));
-    EXPECT_EQ(f.device.stageStates[0][D3DTSS_MAGFILTER], D3DTEXF_LINEAR);
+    EXPECT_EQ(f.device.state().renderStates[D3DRS_ZENABLE], DWORD(TRUE));
+    EXPECT_EQ(f.device.state().stageStates[0][D3DTSS_MAGFILTER], D3DTEXF_LINEAR);
 }
 
 TEST_F(FrameTest, TheScrollingBackgroundDrawsTheVariantsPlanesScrollingApart) {
@@ -365,7 +385,7 @@ TEST_F(FrameTest, TheScrollingBackgroundDrawsTheVariantsPlanesScrollingApart) {
     EXPECT_EQ(static_cast<FakeTexture*>(lower.texture)->name, "Graphics\\back_down_3.bmp");
     EXPECT_EQ(upper.mipFilter, D3DTEXF_LINEAR);
     EXPECT_EQ(upper.lighting, DWORD(FALSE));
-    EXPECT_EQ(f.device.stageStates[0][D3DTSS_MIPFILTER], D3DTEXF_POINT);
+    EXPECT_EQ(f.device.state().stageStates[0][D3DTSS_MIPFILTER], D3DTEXF_POINT);
     const ScrollingPlane& up = f.scene.assets.upperPlanes[2];
     const ScrollingPlane& down = f.scene.assets.lowerPlanes[2];
     EXPECT_FLOAT_EQ(up.scrollOffset, 0.05f) << "the first step makes up for the time since 0";
@@ -418,7 +438,7 @@ TEST_F(FrameTest, TheTitleIsLitBrightlyAndTheAmbientComesBack) {
     EXPECT_EQ(first[0].ambient, 0x99999999u);
     expectAt(translationOf(first[0].world), -3.0f, 9.0f, 25.0f, "title");
     expectAt(translationOf(second[0].world), 0.0f, 5.0f, 25.0f, "year");
-    EXPECT_EQ(f.device.renderStates[D3DRS_AMBIENT], 0x33333333u);
+    EXPECT_EQ(f.device.state().renderStates[D3DRS_AMBIENT], 0x33333333u);
 }
 
 TEST_F(FrameTest, TheFallingFigureStartsAtTheTopOnASideAndFallsAFramesStep) {
@@ -539,7 +559,7 @@ TEST_F(FrameTest, TheHighScoreScreenListsTenCentredLinesAndPulsesTheOneBeingName
                                            : D3DCOLORVALUE{0.1f, 0.4f, 0.1f, 1};
         EXPECT_TRUE(sameColour(texts[i].material.Diffuse, expected)) << i;
     }
-    EXPECT_FALSE(f.device.lightEnabled[1]);
+    EXPECT_FALSE(f.device.lightEnabled(1));
 
     f.session.gameMode = Classic;
     f.nameEntry = NameEntry{};
@@ -574,8 +594,7 @@ TEST_F(FrameTest, InformationLinesOnTheFarPlaneStayVisible) {
     }
     D3DXMATRIX projection;
     buildProjectionMatrix(projection);
-    EXPECT_EQ(std::memcmp(&projection, &f.device.transforms[D3DTS_PROJECTION], sizeof projection),
-              0)
+    EXPECT_EQ(std::memcmp(&projection, &f.device.state().projection, sizeof projection), 0)
         << "the projection comes back for the next frame";
 }
 

@@ -376,14 +376,14 @@ TEST_P(GeneratedLook, TheWholeInformationTextLiesInsideItsPanel) {
     readGeneratedGameInfo();
     int lastWritten = -1;
     for (int i = 0; i < gameInfo.infoLineCount; ++i) {
-        if (!infoLine(gameInfo, i).empty()) {
+        if (gameInfo.infoLines[i][0] != '\0') {
             lastWritten = i;
         }
     }
     ASSERT_GE(lastWritten, 10) << "gameinfo.txt has its text";
     const FrameImage withText = still(*this, GameInfo, 0.0f);
-    const struct GameInfo noText;
-    const struct GameInfo text = gameInfo;
+    const GameInfoText noText;
+    const GameInfoText text = gameInfo;
     gameInfo = noText;
     const Mask drawn = differingPixels(withText, still(*this, GameInfo, 0.0f));
     gameInfo = text;

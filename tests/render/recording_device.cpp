@@ -4,128 +4,20 @@
 #include <cstring>
 
 // ---------------------------------------------------------------------------------------------
-// Resources.
-
-FakeTexture::FakeTexture(RecordingDevice* owner, UINT w, UINT h, D3DFORMAT f, std::string n)
-    : width(w), height(h), format(f), name(std::move(n)), owner_(owner) {
-    const UINT texelBytes = bytesPerTexel(format) == 0 ? 4 : bytesPerTexel(format);
-    texels.assign(static_cast<std::size_t>(width) * height * texelBytes, 0);
-    ++owner_->liveObjects;
-}
-ULONG FakeTexture::AddRef() {
-    return ++references_;
-}
-ULONG FakeTexture::Release() {
-    const ULONG left = --references_;
-    if (left == 0) {
-        --owner_->liveObjects;
-        delete this;
-    }
-    return left;
-}
-HRESULT FakeTexture::GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) {
-    if (level != 0) {
-        return D3DERR_INVALIDCALL;
-    }
-    *desc = D3DSURFACE_DESC{
-        format, D3DRTYPE_TEXTURE, 0, D3DPOOL_MANAGED, static_cast<UINT>(texels.size()), 0, width,
-        height};
-    return 0;
-}
-HRESULT FakeTexture::LockRect(UINT level, D3DLOCKED_RECT* locked, const RECT*, DWORD) {
-    if (level != 0) {
-        return D3DERR_INVALIDCALL;
-    }
-    locked->Pitch = static_cast<INT>(texels.size() / height);
-    locked->pBits = texels.data();
-    return 0;
-}
-HRESULT FakeTexture::UnlockRect(UINT level) {
-    return level == 0 ? 0 : D3DERR_INVALIDCALL;
-}
-
-FakeVertexBuffer::FakeVertexBuffer(RecordingDevice* owner, UINT length, DWORD u, DWORD f, D3DPOOL p)
-    : bytes(length), usage(u), fvf(f), pool(p), owner_(owner) {
-    ++owner_->liveObjects;
-}
-ULONG FakeVertexBuffer::AddRef() {
-    return ++references_;
-}
-ULONG FakeVertexBuffer::Release() {
-    const ULONG left = --references_;
-    if (left == 0) {
-        --owner_->liveObjects;
-        delete this;
-    }
-    return left;
-}
-HRESULT FakeVertexBuffer::Lock(UINT offset, UINT, BYTE** data, DWORD flags) {
-    ++lockCount;
-    lastLockFlags = flags;
-    *data = bytes.data() + offset;
-    return 0;
-}
-HRESULT FakeVertexBuffer::Unlock() {
-    return 0;
-}
-HRESULT FakeVertexBuffer::GetDesc(D3DVERTEXBUFFER_DESC* desc) {
-    *desc = D3DVERTEXBUFFER_DESC{D3DFMT_VERTEXDATA,
-                                 D3DRTYPE_VERTEXBUFFER,
-                                 usage,
-                                 pool,
-                                 static_cast<UINT>(bytes.size()),
-                                 fvf};
-    return 0;
-}
-
-FakeIndexBuffer::FakeIndexBuffer(RecordingDevice* owner, UINT length, D3DFORMAT f)
-    : bytes(length), format(f), owner_(owner) {
-    ++owner_->liveObjects;
-}
-ULONG FakeIndexBuffer::AddRef() {
-    return ++references_;
-}
-ULONG FakeIndexBuffer::Release() {
-    const ULONG left = --references_;
-    if (left == 0) {
-        --owner_->liveObjects;
-        delete this;
-    }
-    return left;
-}
-HRESULT FakeIndexBuffer::Lock(UINT offset, UINT, BYTE** data, DWORD) {
-    *data = bytes.data() + offset;
-    return 0;
-}
-HRESULT FakeIndexBuffer::Unlock() {
-    return 0;
-}
-HRESULT FakeIndexBuffer::GetDesc(D3DINDEXBUFFER_DESC* desc) {
-    *desc = D3DINDEXBUFFER_DESC{format, D3DRTYPE_INDEXBUFFER, 0, D3DPOOL_DEFAULT,
-                                static_cast<UINT>(bytes.size())};
-    return 0;
-}
-
-// ---------------------------------------------------------------------------------------------
 // The device.
 
-RecordingDevice::RecordingDevice(UINT width, UINT height) {
-    viewport = D3DVIEWPORT8{0, 0, width, height, 0.0f, 1.0f};
-    renderStates[D3DRS_ZENABLE] = TRUE;
-    renderStates[D3DRS_CULLMODE] = D3DCULL_CCW;
-    renderStates[D3DRS_ZFUNC] = D3DCMP_LESSEQUAL;
-    for (auto& stage : stageStates) {
-        stage[D3DTSS_MAGFILTER] = D3DTEXF_POINT;
-        stage[D3DTSS_MINFILTER] = D3DTEXF_POINT;
-    }
-}
+RecordingDevice::RecordingDevice(UINT width, UINT height) : FixedFunctionDevice(width, height) {}
 
 HRESULT RecordingDevice::GetDeviceCaps(D3DCAPS8* caps) {
-    *caps = D3DCAPS8{};
-    caps->DeviceType = D3DDEVTYPE_REF;
-    caps->MaxTextureWidth = maxTextureWidth;
-    caps->MaxTextureHeight = maxTextureWidth;
-    caps->MaxActiveLights = 8;
+    *caps = fixedFunctionCaps(D3DDEVTYPE_REF, 0, maxTextureWidth);
+    return 0;
+}
+
+HRESULT RecordingDevice::Reset(D3DPRESENT_PARAMETERS* params) {
+    if (params == nullptr || defaultPoolResourcesLive()) {
+        return D3DERR_INVALIDCALL;
+    }
+    resetState(params->BackBufferWidth, params->BackBufferHeight);
     return 0;
 }
 
@@ -133,169 +25,85 @@ HRESULT RecordingDevice::Clear(DWORD, const D3DRECT*, DWORD, D3DCOLOR, float, DW
     ++clearCount;
     return 0;
 }
+
 HRESULT RecordingDevice::BeginScene() {
-    if (failBeginScene || inScene_) {
-        return D3DERR_INVALIDCALL;
-    }
-    inScene_ = true;
-    return 0;
+    return failBeginScene ? D3DERR_INVALIDCALL : FixedFunctionDevice::BeginScene();
 }
+
 HRESULT RecordingDevice::EndScene() {
-    if (!inScene_) {
-        return D3DERR_INVALIDCALL;
-    }
-    inScene_ = false;
-    ++sceneCount;
-    return 0;
+    const HRESULT result = FixedFunctionDevice::EndScene();
+    sceneCount += SUCCEEDED(result) ? 1 : 0;
+    return result;
 }
+
 HRESULT RecordingDevice::SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix) {
     if (state == D3DTS_WORLD && failTransformsAfter >= 0 &&
         transformCount_++ >= failTransformsAfter) {
         return D3DERR_INVALIDCALL;
     }
-    transforms[state] = *matrix;
-    return 0;
+    return FixedFunctionDevice::SetTransform(state, matrix);
 }
-HRESULT RecordingDevice::GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix) {
-    *matrix = transforms[state];
-    return 0;
-}
-HRESULT RecordingDevice::SetViewport(const D3DVIEWPORT8* v) {
-    viewport = *v;
-    return 0;
-}
-HRESULT RecordingDevice::GetViewport(D3DVIEWPORT8* v) {
-    *v = viewport;
-    return 0;
-}
-HRESULT RecordingDevice::SetMaterial(const D3DMATERIAL8* m) {
-    material = *m;
-    return 0;
-}
-HRESULT RecordingDevice::GetMaterial(D3DMATERIAL8* m) {
-    *m = material;
-    return 0;
-}
-HRESULT RecordingDevice::SetLight(DWORD index, const D3DLIGHT8* light) {
-    if (index >= lights.size()) {
+
+HRESULT RecordingDevice::CreateTexture(UINT width, UINT height, UINT levels, DWORD,
+                                       D3DFORMAT format, D3DPOOL pool,
+                                       IDirect3DTexture8** texture) {
+    if (texture == nullptr ||
+        !MemoryTexture::isValid(width, height, levels, format, maxTextureWidth)) {
         return D3DERR_INVALIDCALL;
     }
-    lights[index] = *light;
-    return 0;
-}
-HRESULT RecordingDevice::GetLight(DWORD index, D3DLIGHT8* light) {
-    *light = lights.at(index);
-    return 0;
-}
-HRESULT RecordingDevice::LightEnable(DWORD index, BOOL enable) {
-    if (index >= lightEnabled.size()) {
-        return D3DERR_INVALIDCALL;
-    }
-    lightEnabled[index] = enable;
-    return 0;
-}
-HRESULT RecordingDevice::GetLightEnable(DWORD index, BOOL* enable) {
-    *enable = lightEnabled.at(index);
-    return 0;
-}
-HRESULT RecordingDevice::SetRenderState(D3DRENDERSTATETYPE state, DWORD value) {
-    if (state >= renderStateCount) {
-        return D3DERR_INVALIDCALL;
-    }
-    record({StateEntry::Render, 0, state, value, nullptr});
-    renderStates[state] = value;
-    return 0;
-}
-HRESULT RecordingDevice::GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) {
-    *value = renderStates[state];
-    return 0;
-}
-HRESULT RecordingDevice::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type,
-                                              DWORD value) {
-    if (stage >= textureStageCount || type >= textureStageStateCount) {
-        return D3DERR_INVALIDCALL;
-    }
-    record({StateEntry::Stage, stage, type, value, nullptr});
-    stageStates[stage][type] = value;
-    return 0;
-}
-HRESULT RecordingDevice::GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type,
-                                              DWORD* value) {
-    *value = stageStates[stage][type];
-    return 0;
-}
-HRESULT RecordingDevice::SetTexture(DWORD stage, IDirect3DTexture8* texture) {
-    if (stage >= textureStageCount) {
-        return D3DERR_INVALIDCALL;
-    }
-    record({StateEntry::Texture, stage, 0, 0, texture});
-    textures[stage] = texture;
-    return 0;
-}
-HRESULT RecordingDevice::GetTexture(DWORD stage, IDirect3DTexture8** texture) {
-    *texture = textures[stage];
-    if (*texture != nullptr) {
-        (*texture)->AddRef();
-    }
-    return 0;
-}
-HRESULT RecordingDevice::CreateTexture(UINT width, UINT height, UINT, DWORD, D3DFORMAT format,
-                                       D3DPOOL, IDirect3DTexture8** texture) {
-    *texture = new FakeTexture(this, width, height, format, "created");
-    return 0;
-}
-HRESULT RecordingDevice::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
-                                            IDirect3DVertexBuffer8** buffer) {
-    *buffer = new FakeVertexBuffer(this, length, usage, fvf, pool);
-    return 0;
-}
-HRESULT RecordingDevice::CreateIndexBuffer(UINT length, DWORD, D3DFORMAT format, D3DPOOL,
-                                           IDirect3DIndexBuffer8** buffer) {
-    *buffer = new FakeIndexBuffer(this, length, format);
-    return 0;
-}
-HRESULT RecordingDevice::SetStreamSource(UINT, IDirect3DVertexBuffer8* buffer, UINT stride) {
-    stream = static_cast<FakeVertexBuffer*>(buffer);
-    streamStride = stride;
-    return 0;
-}
-HRESULT RecordingDevice::SetIndices(IDirect3DIndexBuffer8* buffer, UINT) {
-    indices = static_cast<FakeIndexBuffer*>(buffer);
-    return 0;
-}
-HRESULT RecordingDevice::SetVertexShader(DWORD fvf) {
-    vertexShader = fvf;
-    return 0;
-}
-HRESULT RecordingDevice::GetVertexShader(DWORD* fvf) {
-    *fvf = vertexShader;
+    *texture =
+        new FakeTexture(&liveObjects, tracker(), width, height, levels, format, pool, "created");
     return 0;
 }
 
+HRESULT RecordingDevice::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
+                                            IDirect3DVertexBuffer8** buffer) {
+    *buffer = new FakeVertexBuffer(&liveObjects, tracker(), length, usage, fvf, pool);
+    return 0;
+}
+
+HRESULT RecordingDevice::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                                           IDirect3DIndexBuffer8** buffer) {
+    *buffer = new FakeIndexBuffer(&liveObjects, tracker(), length, usage, format, pool);
+    return 0;
+}
+
+FakeTexture* RecordingDevice::createNamedTexture(const std::string& name, UINT width, UINT height) {
+    return new FakeTexture(&liveObjects, tracker(), width, height, 1, D3DFMT_X8R8G8B8,
+                           D3DPOOL_MANAGED, name);
+}
+
+D3DLIGHT8 RecordingDevice::light(DWORD index) const {
+    const auto found = state().lights.find(index);
+    return found != state().lights.end() ? found->second.light : D3DLIGHT8{};
+}
+
+bool RecordingDevice::lightEnabled(DWORD index) const {
+    const auto found = state().lights.find(index);
+    return found != state().lights.end() && found->second.enabled;
+}
+
 DrawRecord RecordingDevice::snapshot(DrawRecord::Kind kind) const {
+    const PipelineState& s = state();
     DrawRecord r;
     r.kind = kind;
-    auto find = [this](DWORD type) {
-        auto it = transforms.find(type);
-        return it == transforms.end() ? D3DMATRIX{} : it->second;
-    };
-    r.world = find(D3DTS_WORLD);
-    r.view = find(D3DTS_VIEW);
-    r.projection = find(D3DTS_PROJECTION);
-    r.material = material;
-    r.texture = textures[0];
-    r.fvf = vertexShader;
-    for (DWORD i = 0; i < lightEnabled.size(); ++i) {
-        if (lightEnabled[i]) {
-            r.lightMask |= 1u << i;
+    r.world = s.world;
+    r.view = s.view;
+    r.projection = s.projection;
+    r.material = s.material;
+    r.texture = boundTexture(0);
+    r.fvf = s.fvf;
+    for (const auto& [index, slot] : s.lights) {
+        if (slot.enabled && index < 32) {
+            r.lightMask |= 1u << index;
         }
     }
-    r.zEnable = renderStates[D3DRS_ZENABLE];
-    r.lighting = renderStates[D3DRS_LIGHTING];
-    r.ambient = renderStates[D3DRS_AMBIENT];
-    r.alphaBlend = renderStates[D3DRS_ALPHABLENDENABLE];
-    r.magFilter = stageStates[0][D3DTSS_MAGFILTER];
-    r.mipFilter = stageStates[0][D3DTSS_MIPFILTER];
+    r.zEnable = s.renderStates[D3DRS_ZENABLE];
+    r.lighting = s.renderStates[D3DRS_LIGHTING];
+    r.ambient = s.renderStates[D3DRS_AMBIENT];
+    r.alphaBlend = s.renderStates[D3DRS_ALPHABLENDENABLE];
+    r.magFilter = s.stageStates[0][D3DTSS_MAGFILTER];
+    r.mipFilter = s.stageStates[0][D3DTSS_MIPFILTER];
     return r;
 }
 
@@ -307,7 +115,7 @@ void RecordingDevice::addDraw(DrawRecord&& record) {
 }
 
 HRESULT RecordingDevice::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT count) {
-    if (!inScene_ || stream == nullptr) {
+    if (!inScene() || stream() == nullptr) {
         return D3DERR_INVALIDCALL;
     }
     if (!recording) {
@@ -317,17 +125,18 @@ HRESULT RecordingDevice::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, 
     DrawRecord r = snapshot(DrawRecord::Primitive);
     r.type = type;
     r.primitiveCount = count;
+    const LockableMemory& bytes = stream()->memory();
     const UINT vertexCount = type == D3DPT_TRIANGLESTRIP ? count + 2 : count * 3;
-    const std::size_t begin = static_cast<std::size_t>(startVertex) * streamStride;
-    const std::size_t end = std::min(stream->bytes.size(),
-                                     begin + static_cast<std::size_t>(vertexCount) * streamStride);
-    r.vertices.assign(stream->bytes.begin() + begin, stream->bytes.begin() + end);
+    const std::size_t begin = std::min(bytes.size(), std::size_t{startVertex} * streamStride());
+    const std::size_t end =
+        std::min(bytes.size(), begin + std::size_t{vertexCount} * streamStride());
+    r.vertices.assign(bytes.data() + begin, bytes.data() + end);
     addDraw(std::move(r));
     return 0;
 }
 
 HRESULT RecordingDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT, UINT, UINT, UINT count) {
-    if (!inScene_ || stream == nullptr || indices == nullptr) {
+    if (!inScene() || stream() == nullptr || indices() == nullptr) {
         return D3DERR_INVALIDCALL;
     }
     if (!recording) {
@@ -337,7 +146,8 @@ HRESULT RecordingDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT, UINT,
     DrawRecord r = snapshot(DrawRecord::IndexedPrimitive);
     r.type = type;
     r.primitiveCount = count;
-    r.vertices = stream->bytes;
+    const LockableMemory& bytes = stream()->memory();
+    r.vertices.assign(bytes.data(), bytes.data() + bytes.size());
     addDraw(std::move(r));
     return 0;
 }
@@ -353,65 +163,16 @@ void RecordingDevice::recordMeshSubset(const std::string& meshName, DWORD subset
     addDraw(std::move(r));
 }
 
-void RecordingDevice::record(const StateEntry& entry) {
-    if (recordingBlock_) {
-        blockBeingRecorded_.push_back(entry);
-    }
+HRESULT RecordingDevice::CaptureStateBlock(DWORD token) {
+    const HRESULT result = FixedFunctionDevice::CaptureStateBlock(token);
+    capturedBlocks += SUCCEEDED(result) ? 1 : 0;
+    return result;
 }
 
-HRESULT RecordingDevice::BeginStateBlock() {
-    if (recordingBlock_) {
-        return D3DERR_INVALIDCALL;
-    }
-    recordingBlock_ = true;
-    blockBeingRecorded_.clear();
-    return 0;
-}
-HRESULT RecordingDevice::EndStateBlock(DWORD* token) {
-    if (!recordingBlock_) {
-        return D3DERR_INVALIDCALL;
-    }
-    recordingBlock_ = false;
-    *token = nextToken_++;
-    blocks_[*token] = blockBeingRecorded_;
-    return 0;
-}
-HRESULT RecordingDevice::CaptureStateBlock(DWORD token) {
-    auto it = blocks_.find(token);
-    if (it == blocks_.end()) {
-        return D3DERR_INVALIDCALL;
-    }
-    ++capturedBlocks;
-    for (StateEntry& e : it->second) {
-        if (e.kind == StateEntry::Render) {
-            e.value = renderStates[e.type];
-        } else if (e.kind == StateEntry::Stage) {
-            e.value = stageStates[e.stage][e.type];
-        } else {
-            e.texture = textures[e.stage];
-        }
-    }
-    return 0;
-}
 HRESULT RecordingDevice::ApplyStateBlock(DWORD token) {
-    auto it = blocks_.find(token);
-    if (it == blocks_.end()) {
-        return D3DERR_INVALIDCALL;
-    }
-    ++appliedBlocks;
-    for (const StateEntry& e : it->second) {
-        if (e.kind == StateEntry::Render) {
-            renderStates[e.type] = e.value;
-        } else if (e.kind == StateEntry::Stage) {
-            stageStates[e.stage][e.type] = e.value;
-        } else {
-            textures[e.stage] = e.texture;
-        }
-    }
-    return 0;
-}
-HRESULT RecordingDevice::DeleteStateBlock(DWORD token) {
-    return blocks_.erase(token) == 1 ? 0 : D3DERR_INVALIDCALL;
+    const HRESULT result = FixedFunctionDevice::ApplyStateBlock(token);
+    appliedBlocks += SUCCEEDED(result) ? 1 : 0;
+    return result;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -489,7 +250,7 @@ HRESULT fakeLoadTexture(IDirect3DDevice8*, const char* fileName, IDirect3DTextur
     if (media.missing.count(fileName) != 0) {
         return D3DXERR_INVALIDDATA;
     }
-    *texture = new FakeTexture(media.device, 64, 64, D3DFMT_X8R8G8B8, fileName);
+    *texture = media.device->createNamedTexture(fileName, 64, 64);
     return 0;
 }
 

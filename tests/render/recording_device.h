@@ -3,78 +3,55 @@
 // which mesh stood where in which material, where each picture went, which text was drawn.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "gfx/d3dx.h"
 #include "gfx/device.h"
+#include "gfx/fixed_function_device.h"
+#include "gfx/resource.h"
 #include "render/media_loaders.h"
 
-class RecordingDevice;
-
-// A texture or buffer in memory, with its name (the file it was read from, if any).
-class FakeTexture : public IDirect3DTexture8 {
+// A resource of the recording device that counts itself in `live` while the caller holds it.
+template <class Resource>
+class Counted : public Resource {
 public:
-    FakeTexture(RecordingDevice* owner, UINT width, UINT height, D3DFORMAT format,
-                std::string name);
-    ULONG AddRef() override;
-    ULONG Release() override;
-    DWORD GetLevelCount() override { return 1; }
-    HRESULT GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) override;
-    HRESULT LockRect(UINT level, D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) override;
-    HRESULT UnlockRect(UINT level) override;
-
-    UINT width, height;
-    D3DFORMAT format;
-    std::string name;
-    std::vector<BYTE> texels;
+    template <class... Arguments>
+    explicit Counted(int* live, Arguments&&... arguments)
+        : Resource(std::forward<Arguments>(arguments)...), live_(live) {
+        ++*live_;
+    }
+    ULONG Release() override {
+        int* live = live_;  // the resource may be gone once released
+        const ULONG left = Resource::Release();
+        if (left == 0) {
+            --*live;
+        }
+        return left;
+    }
 
 private:
-    RecordingDevice* owner_;
-    ULONG references_ = 1;
+    int* live_;
 };
 
-class FakeVertexBuffer : public IDirect3DVertexBuffer8 {
+// A texture in memory with its name: the file it was read from, or "created".
+class FakeTexture : public Counted<MemoryTexture> {
 public:
-    FakeVertexBuffer(RecordingDevice* owner, UINT length, DWORD usage, DWORD fvf, D3DPOOL pool);
-    ULONG AddRef() override;
-    ULONG Release() override;
-    HRESULT Lock(UINT offset, UINT size, BYTE** data, DWORD flags) override;
-    HRESULT Unlock() override;
-    HRESULT GetDesc(D3DVERTEXBUFFER_DESC* desc) override;
+    FakeTexture(int* live, std::shared_ptr<ResourceTracker> tracker, UINT width, UINT height,
+                UINT levels, D3DFORMAT format, D3DPOOL pool, std::string textureName)
+        : Counted(live, std::move(tracker), width, height, levels, 0, format, pool),
+          name(std::move(textureName)) {}
 
-    std::vector<BYTE> bytes;
-    DWORD usage, fvf;
-    D3DPOOL pool;
-    int lockCount = 0;
-    DWORD lastLockFlags = 0;
-
-private:
-    RecordingDevice* owner_;
-    ULONG references_ = 1;
+    const std::string name;
 };
 
-class FakeIndexBuffer : public IDirect3DIndexBuffer8 {
-public:
-    FakeIndexBuffer(RecordingDevice* owner, UINT length, D3DFORMAT format);
-    ULONG AddRef() override;
-    ULONG Release() override;
-    HRESULT Lock(UINT offset, UINT size, BYTE** data, DWORD flags) override;
-    HRESULT Unlock() override;
-    HRESULT GetDesc(D3DINDEXBUFFER_DESC* desc) override;
-
-    std::vector<BYTE> bytes;
-    D3DFORMAT format;
-
-private:
-    RecordingDevice* owner_;
-    ULONG references_ = 1;
-};
+using FakeVertexBuffer = Counted<MemoryVertexBuffer>;
+using FakeIndexBuffer = Counted<MemoryIndexBuffer>;
 
 // What one draw was made under.
 struct DrawRecord {
@@ -94,15 +71,18 @@ struct DrawRecord {
     std::vector<BYTE> vertices;  // the stream's bytes used by a Primitive draw
 };
 
-class RecordingDevice : public IDirect3DDevice8 {
+// The device keeps every state as HAL and REF do (it is built on the same state); it draws
+// nothing, and records each draw with the state it was made under.
+class RecordingDevice : public FixedFunctionDevice {
 public:
     RecordingDevice(UINT width, UINT height);
 
+    // The test owns the device: a count of 0 does not delete it.
     ULONG AddRef() override { return ++references_; }
     ULONG Release() override { return --references_; }
     HRESULT TestCooperativeLevel() override { return D3D_OK; }
     HRESULT GetDeviceCaps(D3DCAPS8* caps) override;
-    HRESULT Reset(D3DPRESENT_PARAMETERS*) override { return D3D_OK; }
+    HRESULT Reset(D3DPRESENT_PARAMETERS* params) override;
     HRESULT Present(const RECT*, const RECT*, WindowHandle, const void*) override { return 0; }
     HRESULT GetBackBuffer(UINT, D3DBACKBUFFER_TYPE, IDirect3DSurface8**) override {
         return D3DERR_INVALIDCALL;
@@ -118,44 +98,32 @@ public:
     HRESULT BeginScene() override;
     HRESULT EndScene() override;
     HRESULT SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix) override;
-    HRESULT GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix) override;
-    HRESULT SetViewport(const D3DVIEWPORT8* viewport) override;
-    HRESULT GetViewport(D3DVIEWPORT8* viewport) override;
-    HRESULT SetMaterial(const D3DMATERIAL8* material) override;
-    HRESULT GetMaterial(D3DMATERIAL8* material) override;
-    HRESULT SetLight(DWORD index, const D3DLIGHT8* light) override;
-    HRESULT GetLight(DWORD index, D3DLIGHT8* light) override;
-    HRESULT LightEnable(DWORD index, BOOL enable) override;
-    HRESULT GetLightEnable(DWORD index, BOOL* enable) override;
-    HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override;
-    HRESULT GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) override;
-    HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override;
-    HRESULT GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD* value) override;
-    HRESULT SetTexture(DWORD stage, IDirect3DTexture8* texture) override;
-    HRESULT GetTexture(DWORD stage, IDirect3DTexture8** texture) override;
     HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
                           D3DPOOL pool, IDirect3DTexture8** texture) override;
     HRESULT CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
                                IDirect3DVertexBuffer8** buffer) override;
     HRESULT CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
                               IDirect3DIndexBuffer8** buffer) override;
-    HRESULT SetStreamSource(UINT stream, IDirect3DVertexBuffer8* buffer, UINT stride) override;
-    HRESULT SetIndices(IDirect3DIndexBuffer8* buffer, UINT baseVertex) override;
-    HRESULT SetVertexShader(DWORD fvf) override;
-    HRESULT GetVertexShader(DWORD* fvf) override;
     HRESULT DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT count) override;
     HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT vertexCount,
                                  UINT startIndex, UINT count) override;
-    HRESULT BeginStateBlock() override;
-    HRESULT EndStateBlock(DWORD* token) override;
     HRESULT CaptureStateBlock(DWORD token) override;
     HRESULT ApplyStateBlock(DWORD token) override;
-    HRESULT DeleteStateBlock(DWORD token) override;
     HRESULT readPresentedFrame(FrameImage*) override { return D3DERR_INVALIDCALL; }
     D3DDEVTYPE deviceType() const override { return D3DDEVTYPE_REF; }
 
+    // A texture of this device read from the file `name`.
+    FakeTexture* createNamedTexture(const std::string& name, UINT width, UINT height);
     // A mesh subset drawn by a FakeMesh.
     void recordMeshSubset(const std::string& meshName, DWORD subset);
+
+    // The state in force, as the devices keep it.
+    using FixedFunctionDevice::boundTexture;
+    using FixedFunctionDevice::indices;
+    using FixedFunctionDevice::state;
+    // Light `index` and whether it is on (a light never set: all zero, off).
+    D3DLIGHT8 light(DWORD index) const;
+    bool lightEnabled(DWORD index) const;
 
     // Settings and findings of the test.
     bool recording = true;  // false: draws are only counted (no memory is taken)
@@ -168,40 +136,14 @@ public:
     int sceneCount = 0;
     int capturedBlocks = 0;
     int appliedBlocks = 0;
-    int liveObjects = 0;  // textures and buffers not yet released
-
-    DWORD renderStates[renderStateCount] = {};
-    DWORD stageStates[textureStageCount][textureStageStateCount] = {};
-    std::map<DWORD, D3DMATRIX> transforms;
-    D3DMATERIAL8 material{};
-    std::array<D3DLIGHT8, 8> lights{};
-    std::array<BOOL, 8> lightEnabled{};
-    std::array<IDirect3DTexture8*, textureStageCount> textures{};
-    D3DVIEWPORT8 viewport{};
-    DWORD vertexShader = 0;
-    FakeVertexBuffer* stream = nullptr;
-    UINT streamStride = 0;
-    FakeIndexBuffer* indices = nullptr;
+    int liveObjects = 0;  // textures, buffers and meshes the caller has not released
 
 private:
-    struct StateEntry {
-        enum Kind { Render, Stage, Texture } kind;
-        DWORD stage;
-        DWORD type;
-        DWORD value;
-        IDirect3DTexture8* texture;
-    };
-    void record(const StateEntry& entry);
     DrawRecord snapshot(DrawRecord::Kind kind) const;
     void addDraw(DrawRecord&& record);
 
     ULONG references_ = 1;
-    bool inScene_ = false;
     int transformCount_ = 0;
-    bool recordingBlock_ = false;
-    std::vector<StateEntry> blockBeingRecorded_;
-    std::map<DWORD, std::vector<StateEntry>> blocks_;
-    DWORD nextToken_ = 1;
 };
 
 // A mesh whose subsets draw through RecordingDevice::recordMeshSubset.

@@ -134,46 +134,48 @@ TEST_F(SceneObjectsTest, AMissingFileStopsTheLoadingWithItsFailure) {
 TEST_F(SceneObjectsTest, TheViewIsTheSameAfterEveryResetWhateverTheWindowsShape) {
     ASSERT_EQ(createSceneDeviceObjects(scene, &device), S_OK);
     ASSERT_EQ(createSceneVolatileObjects(scene), S_OK);
-    const D3DMATRIX view = device.transforms[D3DTS_VIEW];
-    const D3DMATRIX projection = device.transforms[D3DTS_PROJECTION];
+    const D3DMATRIX view = device.state().view;
+    const D3DMATRIX projection = device.state().projection;
     EXPECT_EQ(scene.savedViewport.Width, 800u);
-    EXPECT_EQ(device.renderStates[D3DRS_AMBIENT], 0x33333333u);
-    EXPECT_EQ(device.renderStates[D3DRS_LIGHTING], DWORD(TRUE));
-    EXPECT_EQ(device.renderStates[D3DRS_ZENABLE], DWORD(TRUE));
-    EXPECT_EQ(device.renderStates[D3DRS_SPECULARENABLE], DWORD(TRUE));
-    EXPECT_EQ(device.renderStates[D3DRS_ALPHABLENDENABLE], DWORD(FALSE));
-    EXPECT_EQ(device.stageStates[0][D3DTSS_MINFILTER], D3DTEXF_LINEAR);
-    EXPECT_TRUE(device.lightEnabled[0]);
-    EXPECT_FALSE(device.lightEnabled[1]);
-    EXPECT_FALSE(device.lightEnabled[2]);
-    EXPECT_EQ(device.lights[1].Type, D3DLIGHT_DIRECTIONAL);
-    EXPECT_FLOAT_EQ(device.lights[1].Diffuse.g, 0.6f);
-    EXPECT_NEAR(device.lights[0].Direction.x, -1.0f / std::sqrt(3.0f), 1e-6f);
-    EXPECT_FLOAT_EQ(device.lights[2].Range, 1000.0f);
+    EXPECT_EQ(device.state().renderStates[D3DRS_AMBIENT], 0x33333333u);
+    EXPECT_EQ(device.state().renderStates[D3DRS_LIGHTING], DWORD(TRUE));
+    EXPECT_EQ(device.state().renderStates[D3DRS_ZENABLE], DWORD(TRUE));
+    EXPECT_EQ(device.state().renderStates[D3DRS_SPECULARENABLE], DWORD(TRUE));
+    EXPECT_EQ(device.state().renderStates[D3DRS_ALPHABLENDENABLE], DWORD(FALSE));
+    EXPECT_EQ(device.state().stageStates[0][D3DTSS_MINFILTER], D3DTEXF_LINEAR);
+    EXPECT_TRUE(device.lightEnabled(0));
+    EXPECT_FALSE(device.lightEnabled(1));
+    EXPECT_FALSE(device.lightEnabled(2));
+    EXPECT_EQ(device.light(1).Type, D3DLIGHT_DIRECTIONAL);
+    EXPECT_FLOAT_EQ(device.light(1).Diffuse.g, 0.6f);
+    EXPECT_NEAR(device.light(0).Direction.x, -1.0f / std::sqrt(3.0f), 1e-6f);
+    EXPECT_FLOAT_EQ(device.light(2).Range, 1000.0f);
     // Highlights come from the key light alone.
     for (float channel :
-         {device.lights[0].Specular.r, device.lights[0].Specular.g, device.lights[0].Specular.b}) {
+         {device.light(0).Specular.r, device.light(0).Specular.g, device.light(0).Specular.b}) {
         EXPECT_FLOAT_EQ(channel, 1.0f);
     }
     for (int fill : {1, 2}) {
-        const D3DCOLORVALUE s = device.lights[fill].Specular;
+        const D3DCOLORVALUE s = device.light(fill).Specular;
         EXPECT_EQ(s.r + s.g + s.b, 0.0f) << "light " << fill;
     }
     // Aspect 4/3 at any window shape: x is scaled by 1 / (4/3 tan(pi/8)).
     EXPECT_NEAR(projection.m[0][0] * 4.0f / 3.0f, projection.m[1][1], 1e-5f);
 
     releaseSceneVolatileObjects(scene);
-    const D3DVIEWPORT8 tallWindow{0, 0, 300, 900, 0.0f, 1.0f};
-    device.SetViewport(&tallWindow);
+    D3DPRESENT_PARAMETERS tallWindow{};
+    tallWindow.BackBufferWidth = 300;
+    tallWindow.BackBufferHeight = 900;
+    ASSERT_EQ(device.Reset(&tallWindow), D3D_OK);
     device.SetRenderState(D3DRS_ZENABLE, FALSE);
     device.LightEnable(0, FALSE);
     device.SetTransform(D3DTS_VIEW, &projection);
     ASSERT_EQ(createSceneVolatileObjects(scene), S_OK);
-    EXPECT_EQ(std::memcmp(&view, &device.transforms[D3DTS_VIEW], sizeof view), 0);
-    EXPECT_EQ(std::memcmp(&projection, &device.transforms[D3DTS_PROJECTION], sizeof view), 0);
+    EXPECT_EQ(std::memcmp(&view, &device.state().view, sizeof view), 0);
+    EXPECT_EQ(std::memcmp(&projection, &device.state().projection, sizeof view), 0);
     EXPECT_EQ(scene.savedViewport.Height, 900u) << "the pictures follow the new size";
-    EXPECT_TRUE(device.lightEnabled[0]);
-    EXPECT_EQ(device.renderStates[D3DRS_ZENABLE], DWORD(TRUE));
+    EXPECT_TRUE(device.lightEnabled(0));
+    EXPECT_EQ(device.state().renderStates[D3DRS_ZENABLE], DWORD(TRUE));
     releaseSceneVolatileObjects(scene);
     destroySceneDeviceObjects(scene);
     EXPECT_EQ(device.liveObjects, 0);

@@ -10,7 +10,7 @@ struct SceneState {
     Options options;
     HighScoreTable highScores;
     NameEntry nameEntry;
-    struct GameInfo gameInfo;  // "struct": the Screen value GameInfo hides the type
+    GameInfoText gameInfo;
     int menuSelection = 0;
     int backgroundVariant = 0;
     float appTime = 1.0f;

@@ -35,7 +35,7 @@ TEST_F(PlaneTest, BuffersHoldTheUnitSquareWithThePictureRepeated) {
     EXPECT_EQ(v[0].v, 4.0f);
     EXPECT_EQ(v[2].v, 0.0f);
     EXPECT_EQ(v[0].diffuse, 0xFFFFFFFFu);
-    const auto* indices = reinterpret_cast<const WORD*>(device.indices->bytes.data());
+    const auto* indices = reinterpret_cast<const WORD*>(device.indices()->memory().data());
     EXPECT_EQ((std::vector<WORD>(indices, indices + 6)), (std::vector<WORD>{2, 3, 0, 1, 0, 3}));
     EXPECT_EQ(device.draws.back().primitiveCount, 2u);
     EXPECT_EQ(device.draws.back().fvf, planeFvf);

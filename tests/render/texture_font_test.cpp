@@ -66,7 +66,7 @@ TEST(GlyphLayout, FillsRowsLeavingOneTexelRightAndBelowEachCell) {
 TEST_F(FontTest, GlyphTextureIsA4R4G4B4WithEveryCharacterInRowsOneTexelApart) {
     auto* texture = dynamic_cast<FakeTexture*>(font.texture());
     ASSERT_NE(texture, nullptr);
-    EXPECT_EQ(texture->format, D3DFMT_A4R4G4B4);
+    EXPECT_EQ(texture->format(), D3DFMT_A4R4G4B4);
     EXPECT_EQ(font.textureWidth(), 256u);
     EXPECT_EQ(font.textureScale(), 1.0f);
     const int height = rowHeight();
@@ -89,7 +89,7 @@ TEST_F(FontTest, GlyphTextureIsA4R4G4B4WithEveryCharacterInRowsOneTexelApart) {
 
 TEST_F(FontTest, LettersLeaveCoverageAndTheGapsStayClear) {
     auto* texture = dynamic_cast<FakeTexture*>(font.texture());
-    const auto* texels = reinterpret_cast<const std::uint16_t*>(texture->texels.data());
+    const auto* texels = reinterpret_cast<const std::uint16_t*>(texture->level(0).bytes.data());
     auto inkIn = [&](int code) {
         const GlyphEntry& g = font.glyph(code);
         int ink = 0;
@@ -169,10 +169,10 @@ TEST_F(FontTest, EmptyTextDrawsNothingButStillSavesAndRestoresTheState) {
     EXPECT_TRUE(device.draws.empty());
     EXPECT_EQ(device.capturedBlocks, captured + 1);
     EXPECT_EQ(device.appliedBlocks, applied + 2);
-    EXPECT_EQ(device.renderStates[D3DRS_ZENABLE], DWORD(TRUE));
-    EXPECT_EQ(device.renderStates[D3DRS_ALPHABLENDENABLE], DWORD(FALSE));
-    EXPECT_EQ(device.stageStates[0][D3DTSS_MAGFILTER], D3DTEXF_LINEAR);
-    EXPECT_EQ(device.textures[0], sceneTexture);
+    EXPECT_EQ(device.state().renderStates[D3DRS_ZENABLE], DWORD(TRUE));
+    EXPECT_EQ(device.state().renderStates[D3DRS_ALPHABLENDENABLE], DWORD(FALSE));
+    EXPECT_EQ(device.state().stageStates[0][D3DTSS_MAGFILTER], D3DTEXF_LINEAR);
+    EXPECT_EQ(device.boundTexture(0), sceneTexture);
     device.SetTexture(0, nullptr);
     sceneTexture->Release();
 }
@@ -186,8 +186,8 @@ TEST_F(FontTest, TextIsDrawnBlendedWithoutDepthTestAndTheStateComesBack) {
     EXPECT_EQ(d.alphaBlend, DWORD(TRUE));
     EXPECT_EQ(d.magFilter, D3DTEXF_LINEAR) << "filtered";
     EXPECT_EQ(d.texture, font.texture());
-    EXPECT_EQ(device.renderStates[D3DRS_ZENABLE], DWORD(TRUE));
-    EXPECT_EQ(device.renderStates[D3DRS_ALPHABLENDENABLE], DWORD(FALSE));
+    EXPECT_EQ(device.state().renderStates[D3DRS_ZENABLE], DWORD(TRUE));
+    EXPECT_EQ(device.state().renderStates[D3DRS_ALPHABLENDENABLE], DWORD(FALSE));
     device.draws.clear();
     font.drawText3D("Hi", 0);
     EXPECT_EQ(device.draws[0].magFilter, D3DTEXF_POINT) << "unfiltered";
@@ -218,11 +218,11 @@ TEST(FontStateBlocks, RecordingThemLeavesTheScenesStatesAsTheyWere) {
     device.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
     device.SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_LINEAR);
     ASSERT_EQ(font.createVolatileObjects(), 0);
-    EXPECT_EQ(device.renderStates[D3DRS_ZENABLE], DWORD(TRUE));
-    EXPECT_EQ(device.renderStates[D3DRS_CULLMODE], D3DCULL_NONE);
-    EXPECT_EQ(device.renderStates[D3DRS_ALPHABLENDENABLE], DWORD(FALSE));
-    EXPECT_EQ(device.stageStates[0][D3DTSS_MINFILTER], D3DTEXF_LINEAR);
-    EXPECT_EQ(device.textures[0], nullptr);
+    EXPECT_EQ(device.state().renderStates[D3DRS_ZENABLE], DWORD(TRUE));
+    EXPECT_EQ(device.state().renderStates[D3DRS_CULLMODE], D3DCULL_NONE);
+    EXPECT_EQ(device.state().renderStates[D3DRS_ALPHABLENDENABLE], DWORD(FALSE));
+    EXPECT_EQ(device.state().stageStates[0][D3DTSS_MINFILTER], D3DTEXF_LINEAR);
+    EXPECT_EQ(device.boundTexture(0), nullptr);
     font.destroy();
 }
 

@@ -43,9 +43,7 @@ TEST(Allocations, PlayingGamesAllocatesNothing) {
                 input.appTime = static_cast<float>(game.now);
                 input.framesPerSecond = static_cast<float>(game.framesPerSecond);
                 advanceGame(game.session, game.well, game.screen, input, sounds);
-                advanceWellAnimations(game.well, animationSteps(game.session.framesPerSecond,
-                                                                game.session.fallSpeed));
-                advanceClearedFlight(game.well, game.session.framesPerSecond);
+                advanceAsDrawn(game.well, game.session.framesPerSecond, game.session.fallSpeed);
             }
         });
         EXPECT_EQ(counted, 0) << "rule set " << mode;

@@ -6,7 +6,6 @@
 #include <random>
 #include <vector>
 
-#include "game/rules/animation.h"
 #include "game/rules/random.h"
 #include "game/rules/rotation.h"
 #include "game/rules/rows.h"
@@ -14,6 +13,7 @@
 #include "game/rules/session.h"
 #include "game/rules/sound_player.h"
 #include "game/rules/well.h"
+#include "tests/support/drawn_frame.h"
 
 struct SoundRecorder final : SoundPlayer {
     std::vector<int> played;
@@ -85,8 +85,7 @@ struct GameDriver {
         input.framesPerSecond = static_cast<float>(framesPerSecond);
         advanceGame(session, well, screen, input, sounds);
         if (animate && (screen == Playing || screen == Paused || screen == GameOver)) {
-            advanceWellAnimations(well, animationSteps(session.framesPerSecond, session.fallSpeed));
-            advanceClearedFlight(well, session.framesPerSecond);
+            advanceAsDrawn(well, session.framesPerSecond, session.fallSpeed);
         }
         return sounds.played;
     }

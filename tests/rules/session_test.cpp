@@ -216,7 +216,7 @@ TEST(Gravity, LandedPieceLocksOnlyOnceItsFallAnimationHasEnded) {
     EXPECT_EQ(game.well.piece[0].movingLeft, 1);
     game.keys.leftHeld = false;
     EXPECT_EQ(game.frame(), Sounds{}) << "its fall animation still holds the lock back";
-    advanceWellAnimations(game.well, animationSteps(0.0f, 1.0f));  // ends every animation
+    advanceAsDrawn(game.well, 0.0f, 1.0f);  // no frame rate yet: every animation ends
     EXPECT_EQ(game.frame(), Sounds{SoundPieceLocked});
     EXPECT_EQ(game.well.pieceActive, 0);
 }

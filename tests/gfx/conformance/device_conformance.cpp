@@ -171,6 +171,39 @@ D3DLIGHT8 directionalLight(float x, float y, float z, float r, float g, float b)
     return light;
 }
 
+// One frame on black: `left` draws in the left half, then `right` in the right half.
+FrameImage drawHalves(IDirect3DDevice8* device, const std::function<void()>& left,
+                      const std::function<void()>& right) {
+    const D3DVIEWPORT8 leftHalf{0, 0, 32, 64, 0, 1}, rightHalf{32, 0, 32, 64, 0, 1};
+    beginFrame(device, 0xFF000000);
+    device->SetViewport(&leftHalf);
+    left();
+    device->SetViewport(&rightHalf);
+    right();
+    endFrame(device);
+    return presentAndRead(device);
+}
+
+// A white highlight and nothing else: black diffuse, white specular of `power`, specular on,
+// no ambient light, one white light shining along `towards`.
+void lightHighlightOnly(IDirect3DDevice8* device, float power, const D3DVECTOR& towards) {
+    D3DLIGHT8 light = directionalLight(towards.x, towards.y, towards.z, 0, 0, 0);
+    light.Specular = {1, 1, 1, 0};
+    device->SetLight(0, &light);
+    device->LightEnable(0, TRUE);
+    D3DMATERIAL8 material{};
+    material.Diffuse = {0, 0, 0, 1};
+    material.Specular = {1, 1, 1, 1};
+    material.Power = power;
+    device->SetMaterial(&material);
+    device->SetRenderState(D3DRS_SPECULARENABLE, TRUE);
+    device->SetRenderState(D3DRS_AMBIENT, 0);
+}
+
+bool sameLight(const D3DLIGHT8& a, const D3DLIGHT8& b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
 }  // namespace
 
 std::string deviceFactoryName(const testing::TestParamInfo<DeviceFactory>& info) {
@@ -314,17 +347,17 @@ TEST_P(DeviceConformance, DirectionalLightsLightTheMaterial) {
     material.Ambient = {0, 0, 1, 1};
     material.Emissive = {0, 0.5f, 0, 0};
     device->SetMaterial(&material);
-    beginFrame(device, 0xFF000000);
-    device->LightEnable(0, TRUE);
-    D3DVIEWPORT8 left{0, 0, 32, 64, 0, 1}, right{32, 0, 32, 64, 0, 1};
-    device->SetViewport(&left);
-    draw(device, litQuad(20, 10), litFvf);
-    device->LightEnable(0, FALSE);
-    device->LightEnable(1, TRUE);
-    device->SetViewport(&right);
-    draw(device, litQuad(20, 10), litFvf);
-    endFrame(device);
-    const FrameImage image = presentAndRead(device);
+    const FrameImage image = drawHalves(
+        device,
+        [&] {
+            device->LightEnable(0, TRUE);
+            draw(device, litQuad(20, 10), litFvf);
+        },
+        [&] {
+            device->LightEnable(0, FALSE);
+            device->LightEnable(1, TRUE);
+            draw(device, litQuad(20, 10), litFvf);
+        });
     EXPECT_TRUE(colourNear(image.at(16, 32), 0xFF8040, 4)) << "lit from the front";
     EXPECT_TRUE(colourNear(image.at(48, 32), 0x008040, 4)) << "light grazing the face";
 }
@@ -338,17 +371,16 @@ TEST_P(DeviceConformance, LightingOffUsesVertexColoursAndLightingOnUsesTheMateri
     device->SetLight(0, &front);
     device->LightEnable(0, TRUE);
     device->SetRenderState(D3DRS_COLORVERTEX, FALSE);
-    beginFrame(device, 0xFF000000);
-    D3DVIEWPORT8 left{0, 0, 32, 64, 0, 1}, right{32, 0, 32, 64, 0, 1};
-    device->SetViewport(&left);
-    device->SetRenderState(D3DRS_LIGHTING, FALSE);
-    draw(device, worldQuad(20, 10, 0xFF00FF00), colourFvf);
-    device->SetViewport(&right);
-    device->SetRenderState(D3DRS_LIGHTING, TRUE);
-    std::vector<LitVertex> quad = litQuad(20, 10);
-    draw(device, quad, litFvf);
-    endFrame(device);
-    const FrameImage image = presentAndRead(device);
+    const FrameImage image = drawHalves(
+        device,
+        [&] {
+            device->SetRenderState(D3DRS_LIGHTING, FALSE);
+            draw(device, worldQuad(20, 10, 0xFF00FF00), colourFvf);
+        },
+        [&] {
+            device->SetRenderState(D3DRS_LIGHTING, TRUE);
+            draw(device, litQuad(20, 10), litFvf);
+        });
     EXPECT_TRUE(colourNear(image.at(16, 32), 0x00FF00));
     EXPECT_TRUE(colourNear(image.at(48, 32), 0x0000FF, 4));
 }
@@ -364,17 +396,103 @@ TEST_P(DeviceConformance, ScaledNormalsAreNotRenormalisedUnlessAsked) {
     D3DXMATRIX doubled;
     D3DXMatrixScaling(&doubled, 2, 2, 2);
     device->SetTransform(D3DTS_WORLD, &doubled);
-    beginFrame(device, 0xFF000000);
-    D3DVIEWPORT8 left{0, 0, 32, 64, 0, 1}, right{32, 0, 32, 64, 0, 1};
-    device->SetViewport(&left);
-    draw(device, litQuad(10, 5), litFvf);
-    device->SetViewport(&right);
-    device->SetRenderState(D3DRS_NORMALIZENORMALS, TRUE);
-    draw(device, litQuad(10, 5), litFvf);
-    endFrame(device);
-    const FrameImage image = presentAndRead(device);
+    const FrameImage image = drawHalves(
+        device, [&] { draw(device, litQuad(10, 5), litFvf); },
+        [&] {
+            device->SetRenderState(D3DRS_NORMALIZENORMALS, TRUE);
+            draw(device, litQuad(10, 5), litFvf);
+        });
     EXPECT_TRUE(colourNear(image.at(16, 32), 0x808080, 4)) << "normal shrunk by the scale";
     EXPECT_TRUE(colourNear(image.at(48, 32), 0xFFFFFF, 4));
+}
+
+TEST_P(DeviceConformance, HighlightsFollowTheLocalViewerSetting) {
+    // The quad's corners lie far outside the view: seen from the camera they face away from
+    // the highlight; seen straight along z, as without a local viewer, they face into it.
+    setWorldCamera(device);
+    lightHighlightOnly(device, 40.0f, {0, 0, 1});
+    DWORD localViewer = FALSE;
+    device->GetRenderState(D3DRS_LOCALVIEWER, &localViewer);
+    EXPECT_EQ(localViewer, static_cast<DWORD>(TRUE)) << "on by default";
+    const FrameImage image = drawHalves(
+        device, [&] { draw(device, litQuad(20, 10), litFvf); },
+        [&] {
+            device->SetRenderState(D3DRS_LOCALVIEWER, FALSE);
+            draw(device, litQuad(20, 10), litFvf);
+        });
+    EXPECT_TRUE(colourNear(image.at(16, 32), 0x000000, 4)) << "local viewer";
+    EXPECT_TRUE(colourNear(image.at(48, 32), 0xFFFFFF, 4)) << "viewer straight back along z";
+}
+
+TEST_P(DeviceConformance, PowerZeroLightsEveryFaceTheHighlightReaches) {
+    // (N.H)^0 is 1 wherever the light and the half vector both meet the face: the whole face
+    // on the left. On the right the face turns from the viewer towards a light behind it, so
+    // the half vector points away from the face and there is no highlight at all.
+    setWorldCamera(device);
+    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    device->SetRenderState(D3DRS_LOCALVIEWER, FALSE);
+    lightHighlightOnly(device, 0.0f, {0, 0, 1});
+    std::vector<LitVertex> turnedAway = litQuad(20, 10);
+    for (LitVertex& v : turnedAway) {
+        v.nz = 1;
+    }
+    const FrameImage image = drawHalves(
+        device, [&] { draw(device, litQuad(20, 10), litFvf); },
+        [&] {
+            lightHighlightOnly(device, 0.0f, {-0.6f, 0, -0.8f});
+            draw(device, turnedAway, litFvf);
+        });
+    EXPECT_TRUE(colourNear(image.at(16, 32), 0xFFFFFF, 4));
+    EXPECT_TRUE(colourNear(image.at(48, 32), 0x000000, 4));
+}
+
+TEST_P(DeviceConformance, OnlyDirectionalLightsAreTaken) {
+    const D3DLIGHT8 directional = directionalLight(0, 0, 1, 1, 1, 1);
+    ASSERT_EQ(device->SetLight(0, &directional), D3D_OK);
+    for (D3DLIGHTTYPE type : {D3DLIGHT_POINT, D3DLIGHT_SPOT}) {
+        D3DLIGHT8 positional = directional;
+        positional.Type = type;
+        positional.Position = {0, 0, 5};
+        positional.Attenuation0 = 1;
+        EXPECT_EQ(device->SetLight(0, &positional), D3DERR_INVALIDCALL) << "type " << type;
+        EXPECT_EQ(device->SetLight(1, &positional), D3DERR_INVALIDCALL) << "type " << type;
+    }
+    D3DLIGHT8 kept{};
+    ASSERT_EQ(device->GetLight(0, &kept), D3D_OK);
+    EXPECT_TRUE(sameLight(kept, directional)) << "a refused light changes nothing";
+    EXPECT_EQ(device->GetLight(1, &kept), D3DERR_INVALIDCALL);
+}
+
+TEST_P(DeviceConformance, LightsOfNoKnownTypeAreRefused) {
+    D3DLIGHT8 unknown = directionalLight(0, 0, 1, 1, 1, 1);
+    for (D3DLIGHTTYPE type : {D3DLIGHTTYPE{0}, D3DLIGHTTYPE{4}, D3DLIGHTTYPE{0x7FFFFFFF}}) {
+        unknown.Type = type;
+        EXPECT_EQ(device->SetLight(2, &unknown), D3DERR_INVALIDCALL) << "type " << type;
+    }
+    D3DLIGHT8 read{};
+    EXPECT_EQ(device->GetLight(2, &read), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device->SetLight(2, nullptr), D3DERR_INVALIDCALL);
+}
+
+TEST_P(DeviceConformance, OnlyLightsSetOrEnabledHaveAnEnableState) {
+    BOOL enabled = TRUE;
+    EXPECT_EQ(device->GetLightEnable(3, &enabled), D3DERR_INVALIDCALL) << "never set";
+    const D3DLIGHT8 light = directionalLight(1, 0, 0, 1, 0, 0);
+    ASSERT_EQ(device->SetLight(3, &light), D3D_OK);
+    ASSERT_EQ(device->GetLightEnable(3, &enabled), D3D_OK);
+    EXPECT_EQ(enabled, FALSE) << "set, not yet switched on";
+
+    // Switching on a light never set makes it the default light: white, along +z.
+    ASSERT_EQ(device->LightEnable(5, TRUE), D3D_OK);
+    ASSERT_EQ(device->GetLightEnable(5, &enabled), D3D_OK);
+    EXPECT_EQ(enabled, TRUE);
+    D3DLIGHT8 made{};
+    ASSERT_EQ(device->GetLight(5, &made), D3D_OK);
+    EXPECT_EQ(made.Type, D3DLIGHT_DIRECTIONAL);
+    EXPECT_EQ(made.Diffuse.r, 1.0f);
+    EXPECT_EQ(made.Diffuse.b, 1.0f);
+    EXPECT_EQ(made.Direction.z, 1.0f);
+    EXPECT_EQ(device->GetLightEnable(5, nullptr), D3DERR_INVALIDCALL);
 }
 
 // -- Textures ---------------------------------------------------------------------------------
@@ -451,6 +569,44 @@ TEST_P(DeviceConformance, MipFilterChoosesTheSmallerLevel) {
     EXPECT_EQ(texture->Release(), 0u);
 }
 
+TEST_P(DeviceConformance, AddSignedAndSubtractCombineTheStageArguments) {
+    beginFrame(device, 0xFF000000);
+    device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
+    device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_TFACTOR);
+    ASSERT_EQ(device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_ADDSIGNED), D3D_OK);
+    device->SetRenderState(D3DRS_TEXTUREFACTOR, 0xFF404040);
+    draw(device, screenQuad(0, 0, 32, 64, 0.5f, 0xFFC08020), screenFvf);
+    ASSERT_EQ(device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SUBTRACT), D3D_OK);
+    device->SetRenderState(D3DRS_TEXTUREFACTOR, 0xFF402080);
+    draw(device, screenQuad(32, 0, 32, 64, 0.5f, 0xFF60A0E0), screenFvf);
+    endFrame(device);
+    const FrameImage image = presentAndRead(device);
+    EXPECT_TRUE(colourNear(image.at(16, 32), 0x804000, 2)) << "arg1 + arg2 - 0.5, held to 0..1";
+    EXPECT_TRUE(colourNear(image.at(48, 32), 0x208060, 2)) << "arg1 - arg2";
+}
+
+TEST_P(DeviceConformance, StageSettingsNeitherDeviceDrawsAreRefused) {
+    D3DCAPS8 caps{};
+    ASSERT_EQ(device->GetDeviceCaps(&caps), D3D_OK);
+    EXPECT_EQ(caps.TextureAddressCaps, 0x01u) << "wrap only";
+    for (D3DTEXTURESTAGESTATETYPE address : {D3DTSS_ADDRESSU, D3DTSS_ADDRESSV, D3DTSS_ADDRESSW}) {
+        for (DWORD mode : {D3DTADDRESS_MIRROR, D3DTADDRESS_CLAMP, D3DTADDRESS_BORDER}) {
+            EXPECT_EQ(device->SetTextureStageState(0, address, mode), D3DERR_INVALIDCALL)
+                << "address state " << address << ", mode " << mode;
+        }
+        DWORD kept = 0;
+        device->GetTextureStageState(0, address, &kept);
+        EXPECT_EQ(kept, D3DTADDRESS_WRAP);
+    }
+    const DWORD blendDiffuseAlpha = 12;
+    EXPECT_EQ(device->SetTextureStageState(0, D3DTSS_COLOROP, blendDiffuseAlpha),
+              D3DERR_INVALIDCALL);
+    EXPECT_EQ(device->SetTextureStageState(0, D3DTSS_ALPHAOP, 0), D3DERR_INVALIDCALL);
+    DWORD operation = 0;
+    device->GetTextureStageState(0, D3DTSS_COLOROP, &operation);
+    EXPECT_EQ(operation, D3DTOP_MODULATE);
+}
+
 // -- Blending, alpha test, depth, culling
 // ----------------------------------------------------------
 
@@ -495,18 +651,15 @@ TEST_P(DeviceConformance, AlphaTestDropsPixelsThatFailTheReference) {
 
 TEST_P(DeviceConformance, DepthTestKeepsTheNearerSurfaceUnlessSwitchedOff) {
     setWorldCamera(device);
-    beginFrame(device, 0xFF000000);
     device->SetRenderState(D3DRS_LIGHTING, FALSE);
-    D3DVIEWPORT8 left{0, 0, 32, 64, 0, 1}, right{32, 0, 32, 64, 0, 1};
-    device->SetViewport(&left);
-    draw(device, worldQuad(20, 10, 0xFF00FF00), colourFvf);
-    draw(device, worldQuad(40, 20, 0xFFFF0000), colourFvf);
-    device->SetViewport(&right);
-    device->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
-    draw(device, worldQuad(20, 10, 0xFF00FF00), colourFvf);
-    draw(device, worldQuad(40, 20, 0xFFFF0000), colourFvf);
-    endFrame(device);
-    const FrameImage image = presentAndRead(device);
+    const auto nearGreenFarRed = [&] {
+        draw(device, worldQuad(20, 10, 0xFF00FF00), colourFvf);
+        draw(device, worldQuad(40, 20, 0xFFFF0000), colourFvf);
+    };
+    const FrameImage image = drawHalves(device, nearGreenFarRed, [&] {
+        device->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
+        nearGreenFarRed();
+    });
     EXPECT_TRUE(colourNear(image.at(16, 32), 0x00FF00));
     EXPECT_TRUE(colourNear(image.at(48, 32), 0xFF0000));
 }
@@ -538,6 +691,21 @@ TEST_P(DeviceConformance, CullingDropsTheWindingItNames) {
 }
 
 // -- Buffers -----------------------------------------------------------------------------------
+
+TEST_P(DeviceConformance, PointsAndLinesAreRefused) {
+    IDirect3DVertexBuffer8* buffer = makeBuffer(device, screenQuad(0, 0, 8, 8, 0, ~0u), screenFvf);
+    ASSERT_NE(buffer, nullptr);
+    device->SetVertexShader(screenFvf);
+    device->SetStreamSource(0, buffer, sizeof(ScreenVertex));
+    ASSERT_EQ(device->BeginScene(), D3D_OK);
+    EXPECT_EQ(device->DrawPrimitive(D3DPT_POINTLIST, 0, 4), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device->DrawPrimitive(D3DPT_LINELIST, 0, 2), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device->DrawPrimitive(D3DPT_LINESTRIP, 0, 3), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLEFAN, 0, 2), D3D_OK);
+    EXPECT_EQ(device->EndScene(), D3D_OK);
+    device->SetStreamSource(0, nullptr, 0);
+    EXPECT_EQ(buffer->Release(), 0u);
+}
 
 TEST_P(DeviceConformance, DiscardLockRefillsTheBufferBetweenDraws) {
     IDirect3DVertexBuffer8* buffer = nullptr;

@@ -78,22 +78,11 @@ TEST(SoftLighting, HighlightPowerFollowsPowWithoutTheLibrary) {
 TEST(SoftLighting, VertexColourStandsInForMaterialWhenAsked) {
     LightingSetup s = oneWhiteLightFromBehindViewer();
     s.globalAmbient = {};
-    s.diffuseSource = ColourSource::VertexDiffuse;
+    s.sources.diffuse = ColourSource::VertexDiffuse;
     const LitColours lit = lightVertex(s, {0, 0, 5}, {0, 0, -1}, {0, 1, 0, 0.5f}, {});
     EXPECT_FLOAT_EQ(lit.diffuse.r, 0.0f);
     EXPECT_FLOAT_EQ(lit.diffuse.g, 1.0f);
     EXPECT_FLOAT_EQ(lit.diffuse.a, 0.5f);
-}
-
-TEST(SoftLighting, NormalMatrixUndoesNonUniformScale) {
-    Matrix4 scale;
-    scale.m[0][0] = 2;
-    scale.m[1][1] = 1;
-    const Matrix4 n = normalMatrix(scale);
-    // The normal of the plane x = y stays perpendicular to it after scaling x by 2.
-    const Vec3 normal = transformDirection({1, -1, 0}, n);
-    const Vec3 along = transformDirection({1, 1, 0}, scale);
-    EXPECT_NEAR(dot(normal, along), 0.0f, 1e-6f);
 }
 
 }  // namespace

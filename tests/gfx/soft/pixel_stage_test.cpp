@@ -62,15 +62,23 @@ TriangleGradients flat(uint32_t argb, float z) {
     return g;
 }
 
+// Plans a span for state and shades it, as a draw of one span would.
+void shadeOneSpan(const PixelState& state, const TriangleGradients& g, int y, int xBegin, int xEnd,
+                  RenderTarget& target) {
+    SpanPlan plan;
+    planSpans(state, plan);
+    shadeSpan(plan, g, y, xBegin, xEnd, target);
+}
+
 TEST(SoftPixelStage, DepthTestKeepsNearerPixelsAndAlphaTestDropsWrites) {
     std::vector<uint32_t> colour(4, 0xFF000000);
     std::vector<float> depth(4, 1.0f);
     RenderTarget target{4, 1, colour.data(), depth.data()};
     PixelState s;
     s.depthTest = true;
-    shadeSpan(s, flat(0xFFFF0000, 0.5f), 0, 0, 4, target);
-    shadeSpan(s, flat(0xFF00FF00, 0.75f), 0, 0, 2, target);  // behind: hidden
-    shadeSpan(s, flat(0xFF0000FF, 0.25f), 0, 2, 3, target);  // in front: drawn
+    shadeOneSpan(s, flat(0xFFFF0000, 0.5f), 0, 0, 4, target);
+    shadeOneSpan(s, flat(0xFF00FF00, 0.75f), 0, 0, 2, target);  // behind: hidden
+    shadeOneSpan(s, flat(0xFF0000FF, 0.25f), 0, 2, 3, target);  // in front: drawn
     EXPECT_EQ(colour[0], 0xFFFF0000u);
     EXPECT_EQ(colour[2], 0xFF0000FFu);
     EXPECT_EQ(depth[2], 0.25f);
@@ -81,7 +89,7 @@ TEST(SoftPixelStage, DepthTestKeepsNearerPixelsAndAlphaTestDropsWrites) {
     s.alphaFunction = compare::kGreaterEqual;
     s.alphaReference = 0x08;
     s.depthTest = false;
-    shadeSpan(s, flat(0x07FFFFFF, 0.0f), 0, 0, 4, target);
+    shadeOneSpan(s, flat(0x07FFFFFF, 0.0f), 0, 0, 4, target);
     EXPECT_EQ(colour[3], 0xFFFF0000u);
     EXPECT_EQ(depth[3], 0.5f);
 }
@@ -92,7 +100,7 @@ TEST(SoftPixelStage, DepthBeyondFarEndIsClampedAndStillPassesLessEqual) {
     RenderTarget target{2, 1, colour.data(), depth.data()};
     PixelState s;
     s.depthTest = true;
-    shadeSpan(s, flat(0xFFFFFFFF, 100.0f), 0, 0, 2, target);
+    shadeOneSpan(s, flat(0xFFFFFFFF, 100.0f), 0, 0, 2, target);
     EXPECT_EQ(colour[0], 0xFFFFFFFFu);
     EXPECT_EQ(depth[0], 1.0f);
 }
@@ -105,7 +113,7 @@ TEST(SoftPixelStage, SpecularAddsAfterTheStage) {
     TriangleGradients g = flat(0xFF800000, 0.0f);
     g.origin[kAttrSpecularR] = 1.0f;
     g.origin[kAttrSpecularG] = 0.5f;
-    shadeSpan(s, g, 0, 0, 1, target);
+    shadeOneSpan(s, g, 0, 0, 1, target);
     EXPECT_EQ(colour[0], 0xFFFF8000u);
 }
 

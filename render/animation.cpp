@@ -1,4 +1,4 @@
-#include "game/rules/animation.h"
+#include "render/animation.h"
 
 namespace {
 
@@ -38,17 +38,6 @@ void advancePieceCellAnimation(Cell& cell, const AnimationSteps& steps) {
 
 void advanceSettledCellAnimation(Cell& cell, const AnimationSteps& steps) {
     advanceAnimation(cell.falling, cell.fallProgress, steps.settledFall);
-}
-
-void advanceWellAnimations(Well& well, const AnimationSteps& steps) {
-    if (well.pieceActive) {
-        for (Cell& cell : well.piece) {
-            advancePieceCellAnimation(cell, steps);
-        }
-    }
-    for (int i = 0; i < well.settledCount; ++i) {
-        advanceSettledCellAnimation(well.settledCells[i], steps);
-    }
 }
 
 bool advanceClearedFlight(Well& well, float framesPerSecond) {

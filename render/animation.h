@@ -1,5 +1,5 @@
 // How far the cells' animations have come: the rules mark a moved cell with a flag and
-// progress 0; the renderer advances the progress once per drawn frame with these functions,
+// progress 0; the drawing advances the progress once per drawn frame with these functions,
 // by steps derived from the measured frame rate, so each animation lasts a fixed time.
 #pragma once
 
@@ -25,9 +25,6 @@ void advancePieceCellAnimation(Cell& cell, const AnimationSteps& steps);
 
 // Advances a settled cell: its fall after a row removal.
 void advanceSettledCellAnimation(Cell& cell, const AnimationSteps& steps);
-
-// One drawn frame of the well: the piece cells (while a piece falls), then every settled cell.
-void advanceWellAnimations(Well& well, const AnimationSteps& steps);
 
 // One drawn frame of the flight of removed rows. While the flight runs (`clearProgress`
 // below 1) it raises `clearProgress` by 1.5 / framesPerSecond and returns true: draw the

@@ -1,10 +1,6 @@
-#include "game/rules/animation.h"
+#include "render/animation.h"
 
 #include <gtest/gtest.h>
-
-#include <cmath>
-
-#include "tests/rules/rules_test_support.h"
 
 namespace {
 
@@ -53,22 +49,6 @@ TEST(AdvanceAnimation, UnmeasuredFrameRateEndsEveryAnimationAtOnce) {
     advancePieceCellAnimation(cell, animationSteps(0.0f, 1.0f));
     EXPECT_EQ(cell.rotating + cell.movingLeft + cell.movingRight + cell.falling, 0);
     EXPECT_EQ(cell.rotateProgress, 0.0f);
-}
-
-TEST(AdvanceWellAnimations, PieceOnlyWhileActiveSettledAlways) {
-    Well well{};
-    settleCell(well, 1, 20);
-    well.settledCells[0].falling = 1;
-    placePiece(well, {{6, 2}, {6, 1}, {6, 3}, {6, 4}});
-    well.piece[0].falling = 1;
-    const AnimationSteps steps = animationSteps(60.0f, 6.0f);
-    advanceWellAnimations(well, steps);
-    EXPECT_FLOAT_EQ(well.piece[0].fallProgress, 0.1f);
-    EXPECT_FLOAT_EQ(well.settledCells[0].fallProgress, 0.025f);
-    well.pieceActive = 0;
-    advanceWellAnimations(well, steps);
-    EXPECT_FLOAT_EQ(well.piece[0].fallProgress, 0.1f);
-    EXPECT_FLOAT_EQ(well.settledCells[0].fallProgress, 0.05f);
 }
 
 TEST(ClearedFlight, LastsTwoThirdsOfASecondThenEmptiesTheList) {
