@@ -218,10 +218,6 @@ int defaultButton(const Dialog& dialog) {
 
 enum class DialogKey { None, Escape, Enter };
 
-bool isEnterKey(SDL_Scancode scancode) {
-    return scancode == SDL_SCANCODE_RETURN || scancode == SDL_SCANCODE_KP_ENTER;
-}
-
 // The dialog's share of the input. The overlay works the controls; Tab and Shift+Tab move
 // between them; Escape and Enter belong to an open list (closing it, Enter taking the
 // highlighted item as Space does) and otherwise to the dialog.

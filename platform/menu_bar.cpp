@@ -39,10 +39,6 @@ struct MenuBarState {
 
 MenuBarState menu;
 
-bool isEnterKey(SDL_Scancode scancode) {
-    return scancode == SDL_SCANCODE_RETURN || scancode == SDL_SCANCODE_KP_ENTER;
-}
-
 // The open menu's share of the input: the keys (Enter takes the highlighted item, as Space
 // does), Escape closing it; the focus going elsewhere closes it too.
 class MenuLoop final : public ModalLoop {

@@ -147,6 +147,10 @@ void pressOverlayKey(const SDL_Event& keyEvent, SDL_Scancode scancode) {
     io.KeyAlt = (modifiers & KMOD_ALT) != 0;
 }
 
+bool isEnterKey(SDL_Scancode scancode) {
+    return scancode == SDL_SCANCODE_RETURN || scancode == SDL_SCANCODE_KP_ENTER;
+}
+
 void releaseOverlayKeys() {
     ensureOverlay();
     ImGuiIO& io = ImGui::GetIO();

@@ -19,6 +19,9 @@ void trackPointer(const SDL_Event& event);
 // modal loop may let one key stand for another.
 void pressOverlayKey(const SDL_Event& keyEvent, SDL_Scancode scancode);
 
+// Either Enter key (the main one or the keypad's).
+bool isEnterKey(SDL_Scancode scancode);
+
 // Lets go of every key, so that none stays down from one modal loop into the next.
 void releaseOverlayKeys();
 

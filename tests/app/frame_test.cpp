@@ -9,6 +9,7 @@
 #include "gfx/window.h"
 #include "platform/dialog.h"
 #include "test_support.h"
+#include "tests/support/pushed_events.h"
 
 namespace {
 
@@ -63,12 +64,16 @@ protected:
 
     // A key going down in the window, as SDL reports it.
     void pushKeyDown(SDL_Keycode key) {
-        SDL_Event event{};
-        event.type = SDL_KEYDOWN;
-        event.key.windowID = SDL_GetWindowID(sdlWindowOf(app.mainWindow));
-        event.key.keysym.sym = key;
-        event.key.keysym.scancode = SDL_GetScancodeFromKey(key);
-        SDL_PushEvent(&event);
+        pushed_events::pushKey(SDL_GetWindowID(sdlWindowOf(app.mainWindow)), SDL_KEYDOWN, key);
+    }
+
+    // Exactly one box was shown, the fatal one for code, and it closed the window.
+    void expectOneFatalBox(ResultCode code) {
+        ASSERT_EQ(MessageBoxRecorder::boxes().size(), 1u);
+        char expected[kErrorMessageCapacity];
+        composeErrorMessage(code, ErrorKind::Fatal, expected);
+        EXPECT_EQ(MessageBoxRecorder::boxes()[0].text, expected);
+        EXPECT_FALSE(isWindow(app.mainWindow));
     }
 
     // The log entries after the first `entry`, up to the next `end` (or the end of the log).
@@ -276,7 +281,8 @@ TEST_F(FrameTest, TheClockStaysStoppedThroughAWindowResizedDuringAPause) {
     app.setPaused(false);
     EXPECT_TRUE(app.canRender);
     HandClock::advanceMilliseconds(100);
-    EXPECT_NEAR(FrameTimer(TimerCommand::QueryAppTime), frozen + 0.1f, 1e-5f);
+    EXPECT_NEAR(FrameTimer(TimerCommand::QueryAppTime), frozen + 0.1f, 1e-5f)
+        << "the clock runs on from where the pause stopped it";
 }
 
 TEST_F(FrameTest, AltEnterSwitchesToFullScreenAndBack) {
@@ -346,11 +352,7 @@ TEST_F(FrameTest, AFailedFallBackToWindowedShowsOneBox) {
     nextAdapters[0].types[D3DDEVTYPE_REF].createResult = D3DERR_NOTAVAILABLE;
     madeDirect3D->adapters[0].types[D3DDEVTYPE_REF].createResult = D3DERR_NOTAVAILABLE;
     send(WM_COMMAND, acceleratorCommand(kCommandToggleFullscreen));
-    ASSERT_EQ(MessageBoxRecorder::boxes().size(), 1u);
-    char expected[kErrorMessageCapacity];
-    composeErrorMessage(D3DERR_NOTAVAILABLE, ErrorKind::Fatal, expected);
-    EXPECT_EQ(MessageBoxRecorder::boxes()[0].text, expected);
-    EXPECT_FALSE(isWindow(app.mainWindow));
+    expectOneFatalBox(D3DERR_NOTAVAILABLE);
 }
 
 TEST_F(FrameTest, TheFrameAnswersItsOwnMessages) {
@@ -451,11 +453,7 @@ TEST_F(FrameTest, AnOldDeviceStillReferencedAfterReleaseIsFatal) {
     FakeDevice* held = device();
     setModalDialogRunner(chooseReferenceDevice);
     send(WM_COMMAND, menuCommand(kCommandChangeVideoMode));
-    ASSERT_EQ(MessageBoxRecorder::boxes().size(), 1u);
-    char expected[kErrorMessageCapacity];
-    composeErrorMessage(kErrorNonZeroRefCount, ErrorKind::Fatal, expected);
-    EXPECT_EQ(MessageBoxRecorder::boxes()[0].text, expected);
-    EXPECT_FALSE(isWindow(app.mainWindow));
+    expectOneFatalBox(kErrorNonZeroRefCount);
     EXPECT_FALSE(app.canRender);
     held->Release();
 }
@@ -556,12 +554,24 @@ public:
     int frames = 0;
 };
 
-TEST(FrameLoop, TheLoopRunsFramesUntilTheWindowCloses) {
+// Around an application on the real loop: boxes recorded, the fake Direct3D logging into log.
+struct FakeLoopSetting {
+    FakeLoopSetting() : previous(setDirect3DMaker(makeFakeDirect3D)) {
+        nextAdapters = {standardAdapter()};
+        nextLog = &log;
+    }
+    ~FakeLoopSetting() {
+        setDirect3DMaker(previous);
+        nextLog = nullptr;
+    }
     MessageBoxRecorder recorder;
     Log log;
-    nextAdapters = {standardAdapter()};
-    nextLog = &log;
-    const Direct3DMaker previous = setDirect3DMaker(makeFakeDirect3D);
+    Direct3DMaker previous;
+};
+
+TEST(FrameLoop, TheLoopRunsFramesUntilTheWindowCloses) {
+    FakeLoopSetting setting;
+    Log& log = setting.log;
     resetFrameTimer();
     {
         ShortLivedApplication app(&log);
@@ -575,8 +585,6 @@ TEST(FrameLoop, TheLoopRunsFramesUntilTheWindowCloses) {
         EXPECT_EQ(Log(log.begin(), log.begin() + 3),
                   (Log{"advanceScene", "drawScene", "Device.Present"}));
     }
-    setDirect3DMaker(previous);
-    nextLog = nullptr;
     resetFrameTimer();
 }
 
@@ -623,37 +631,20 @@ public:
     float highestRateAfterMenu = 0.0f;
 
 private:
-    void push(SDL_Event event) {
-        event.button.windowID = SDL_GetWindowID(sdlWindowOf(mainWindow));
-        SDL_PushEvent(&event);
-    }
+    // "Options" opened with the mouse and closed with Escape.
     void openAndCloseMenu() {
-        SDL_Event press{};
-        press.type = SDL_MOUSEBUTTONDOWN;
-        press.button.button = SDL_BUTTON_LEFT;
-        press.button.x = 20;
-        press.button.y = 10;
-        push(press);
-        press.type = SDL_MOUSEBUTTONUP;
-        push(press);
-        SDL_Event escape{};
-        escape.type = SDL_KEYDOWN;
-        escape.key.keysym.sym = SDLK_ESCAPE;
-        escape.key.keysym.scancode = SDL_SCANCODE_ESCAPE;
-        escape.key.windowID = SDL_GetWindowID(sdlWindowOf(mainWindow));
-        SDL_PushEvent(&escape);
+        const Uint32 window = SDL_GetWindowID(sdlWindowOf(mainWindow));
+        pushed_events::pushMouse(window, SDL_MOUSEBUTTONDOWN, 20, 10);
+        pushed_events::pushMouse(window, SDL_MOUSEBUTTONUP, 20, 10);
+        pushed_events::pushKey(window, SDL_KEYDOWN, SDLK_ESCAPE);
     }
 };
 
 TEST(FrameLoop, TheFrameRateAfterAPauseIsMeasuredFromWhenTheClockStartedAgain) {
-    MessageBoxRecorder recorder;
-    Log log;
-    nextAdapters = {standardAdapter()};
-    nextLog = &log;
-    const Direct3DMaker previous = setDirect3DMaker(makeFakeDirect3D);
+    FakeLoopSetting setting;
     {
         HandClock clock;
-        PacedApplication app(&log);
+        PacedApplication app(&setting.log);
         ASSERT_EQ(app.createApp(nullptr), kResultOk);
         HandClock::advanceMilliseconds(PacedApplication::kFrameMilliseconds);
         EXPECT_EQ(app.runLoop(), 0);
@@ -665,8 +656,6 @@ TEST(FrameLoop, TheFrameRateAfterAPauseIsMeasuredFromWhenTheClockStartedAgain) {
         EXPECT_NEAR(app.lowestRateAfterMenu, trueRate, trueRate * 0.1f);
         EXPECT_NEAR(app.highestRateAfterMenu, trueRate, trueRate * 0.1f);
     }
-    setDirect3DMaker(previous);
-    nextLog = nullptr;
 }
 
 // ---- The device cursor.

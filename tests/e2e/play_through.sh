@@ -423,6 +423,18 @@ key Return
 
 # ---- Pause and resume.
 
+# check_paused WHAT PLAYING PAUSED LATER: the pause lettering, missing from the PLAYING shot,
+# covers the middle in the PAUSED one, and the well stands still from PAUSED to LATER.
+check_paused() {
+    local lettering
+    lettering=$(( $(difference "$2" "$3" "${left_of_well[@]}") + \
+                  $(difference "$2" "$3" "${right_of_well[@]}") ))
+    check "$1: the pause lettering covers the middle ($lettering)" test "$lettering" -ge 12
+    check "$1: the well stands still" test \
+        "$(($(difference "$3" "$4" "${well_above_lettering[@]}") + \
+            $(difference "$3" "$4" "${well_below_lettering[@]}")))" -le 1
+}
+
 for _ in $(seq 30); do
     falling_piece before_pause && break
     sleep 0.2
@@ -434,12 +446,7 @@ shot paused
 paused_shot=$last
 sleep 1.2
 shot still_paused
-lettering=$(( $(difference "$playing_shot" "$paused_shot" "${left_of_well[@]}") + \
-              $(difference "$playing_shot" "$paused_shot" "${right_of_well[@]}") ))
-check "P pauses: the pause lettering covers the middle ($lettering)" test "$lettering" -ge 12
-check "P pauses: the well stands still" test \
-    "$(($(difference "$paused_shot" "$last" "${well_above_lettering[@]}") + \
-        $(difference "$paused_shot" "$last" "${well_below_lettering[@]}")))" -le 1
+check_paused "P pauses" "$playing_shot" "$paused_shot" "$last"
 key Return
 sleep 1.5
 shot resumed
@@ -489,12 +496,8 @@ shot back_from_alt_tab
 back_shot=$last
 sleep 1.2
 shot back_from_alt_tab_later
-lettering=$(( $(difference "$before_alt_tab" "$back_shot" "${left_of_well[@]}") + \
-              $(difference "$before_alt_tab" "$back_shot" "${right_of_well[@]}") ))
-check "the game is paused when the player comes back ($lettering)" test "$lettering" -ge 12
-check "the paused well stands still" test \
-    "$(($(difference "$back_shot" "$last" "${well_above_lettering[@]}") + \
-        $(difference "$back_shot" "$last" "${well_below_lettering[@]}")))" -le 1
+check_paused "the game is paused when the player comes back" "$before_alt_tab" "$back_shot" \
+    "$last"
 check "no menu opened on the way (the Options menu's place is unchanged)" \
     test "$(difference "$before_alt_tab" "$back_shot" "${options_menu[@]}")" -le 2
 end_process "$other_pid"

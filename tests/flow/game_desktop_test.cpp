@@ -14,6 +14,7 @@
 #include "platform/window.h"
 #include "tests/audio/test_files.h"
 #include "tests/soak/game_in_process.h"
+#include "tests/support/pushed_events.h"
 
 namespace {
 
@@ -99,34 +100,14 @@ protected:
     Uint32 windowId() const { return SDL_GetWindowID(sdlWindowOf(game_->mainWindow)); }
 
     void pushKey(Uint32 type, SDL_Keycode key, Uint16 modifiers = KMOD_NONE) {
-        SDL_Event event{};
-        event.type = type;
-        event.key.windowID = windowId();
-        event.key.keysym.sym = key;
-        event.key.keysym.scancode = SDL_GetScancodeFromKey(key);
-        event.key.keysym.mod = modifiers;
-        SDL_PushEvent(&event);
+        pushed_events::pushKey(windowId(), type, key, modifiers);
     }
     void tap(SDL_Keycode key) {
         pushKey(SDL_KEYDOWN, key);
         pushKey(SDL_KEYUP, key);
     }
-    void pushWindowEvent(Uint8 kind) {
-        SDL_Event event{};
-        event.type = SDL_WINDOWEVENT;
-        event.window.windowID = windowId();
-        event.window.event = kind;
-        SDL_PushEvent(&event);
-    }
-    void pushMouse(Uint32 type, int x, int y) {
-        SDL_Event event{};
-        event.type = type;
-        event.button.windowID = windowId();
-        event.button.button = SDL_BUTTON_LEFT;
-        event.button.x = x;
-        event.button.y = y;
-        SDL_PushEvent(&event);
-    }
+    void pushWindowEvent(Uint8 kind) { pushed_events::pushWindowEvent(windowId(), kind); }
+    void pushMouse(Uint32 type, int x, int y) { pushed_events::pushMouse(windowId(), type, x, y); }
 
     // A click in the client area, away from the menus; the game takes no notice of it.
     void clickBesideTheMenus() {

@@ -13,6 +13,7 @@
 #include "platform/dialog.h"
 #include "platform/menu_bar.h"
 #include "platform/window_internal.h"
+#include "tests/support/pushed_events.h"
 
 namespace {
 
@@ -72,37 +73,11 @@ protected:
             dispatchMessage(message);
         }
     }
-    void pushMouse(Uint32 type, int x, int y) {
-        SDL_Event event{};
-        event.type = type;
-        if (type == SDL_MOUSEMOTION) {
-            event.motion.windowID = SDL_GetWindowID(SDL_GetWindowFromID(windowId()));
-            event.motion.x = x;
-            event.motion.y = y;
-        } else {
-            event.button.windowID = windowId();
-            event.button.button = SDL_BUTTON_LEFT;
-            event.button.x = x;
-            event.button.y = y;
-        }
-        SDL_PushEvent(&event);
-    }
+    void pushMouse(Uint32 type, int x, int y) { pushed_events::pushMouse(windowId(), type, x, y); }
     void pushKey(Uint32 type, SDL_Keycode key, Uint16 modifiers = KMOD_NONE) {
-        SDL_Event event{};
-        event.type = type;
-        event.key.windowID = windowId();
-        event.key.keysym.sym = key;
-        event.key.keysym.scancode = SDL_GetScancodeFromKey(key);
-        event.key.keysym.mod = modifiers;
-        SDL_PushEvent(&event);
+        pushed_events::pushKey(windowId(), type, key, modifiers);
     }
-    void pushWindowEvent(Uint8 kind) {
-        SDL_Event event{};
-        event.type = SDL_WINDOWEVENT;
-        event.window.windowID = windowId();
-        event.window.event = kind;
-        SDL_PushEvent(&event);
-    }
+    void pushWindowEvent(Uint8 kind) { pushed_events::pushWindowEvent(windowId(), kind); }
     // Clicks at a point of the window (mouse moved there first, so the menu sees it hovered).
     void click(int x, int y) {
         pushMouse(SDL_MOUSEMOTION, x, y);
