@@ -290,11 +290,33 @@ void Application3D::setPaused(bool pause) {
     pauseCount += pause ? 1 : -1;
     canRender = pauseCount == 0;
     if (pause && pauseCount == 1) {
-        FrameTimer(TimerCommand::Stop);
+        holdClock(true);
     }
     if (!pause && pauseCount == 0) {
-        FrameTimer(TimerCommand::Start);
+        holdClock(false);
     }
+}
+
+// The clock stops when the first hold begins and starts again when the last one ends, so that
+// a window resized during a pause leaves the clock stopped until the pause is over.
+void Application3D::holdClock(bool hold) {
+    if (hold) {
+        if (++clockHolds == 1) {
+            FrameTimer(TimerCommand::Stop);
+        }
+        return;
+    }
+    if (clockHolds > 0 && --clockHolds == 0) {
+        FrameTimer(TimerCommand::Start);
+        restartRateMeasurement();
+    }
+}
+
+// A frame rate measured across a time without frames would count the frames before it over
+// the whole span: the measurement starts again when frames do.
+void Application3D::restartRateMeasurement() {
+    framesSinceRate = 0;
+    lastRateTime = FrameTimer(TimerCommand::QueryAbsoluteTime);
 }
 
 ResultCode Application3D::releaseAll3D() {
@@ -333,17 +355,34 @@ void Application3D::handleExitSizeMove() {
         showError(kErrorResetFailed, ErrorKind::Fatal);
         return;
     }
-    canRender = true;
+    canRender = pauseCount == 0;
+}
+
+void Application3D::handleSize(MessageParam kind) {
+    const bool wasActive = isActive;
+    isActive = !(kind == SIZE_MINIMIZED || kind == SIZE_MAXHIDE);
+    if (isActive && !wasActive) {
+        restartRateMeasurement();
+    }
+}
+
+// A switch whose fall-back to windowed rendering failed has shown its own fatal box, which
+// closed the window; one box is enough.
+void Application3D::reportFailedSwitch() {
+    if (mainWindow != nullptr) {
+        showError(kErrorResetFailed, ErrorKind::Fatal);
+    }
 }
 
 MessageResult Application3D::handleMessage(WindowHandle window, std::uint32_t message,
                                            MessageParam wParam, MessageLong lParam) {
     switch (message) {
         case WM_SIZE:
-            isActive = !(wParam == SIZE_MINIMIZED || wParam == SIZE_MAXHIDE);
+            handleSize(wParam);
             break;
         case WM_PAINT:
-            if (device != nullptr && !canRender && inWindow) {
+            // The device dialog is drawn over the frame whatever canRender says.
+            if (device != nullptr && (!canRender || deviceDialogUp) && inWindow) {
                 presentFrame();
             }
             break;
@@ -399,10 +438,10 @@ MessageResult Application3D::handleMessage(WindowHandle window, std::uint32_t me
             }
             break;
         case WM_ENTERSIZEMOVE:
-            FrameTimer(TimerCommand::Stop);
+            holdClock(true);
             break;
         case WM_EXITSIZEMOVE:
-            FrameTimer(TimerCommand::Start);
+            holdClock(false);
             handleExitSizeMove();
             break;
         case WM_COMMAND:
@@ -417,7 +456,7 @@ MessageResult Application3D::handleMessage(WindowHandle window, std::uint32_t me
                     return 0;
                 case kCommandToggleFullscreen:
                     if (isActive && canRender && FAILED(switchFullscreen())) {
-                        showError(kErrorResetFailed, ErrorKind::Fatal);
+                        reportFailedSwitch();
                     }
                     return 0;
                 default:

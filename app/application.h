@@ -70,7 +70,8 @@ public:
     // The frame's message handling: sizing, pausing around menus, closing, device commands.
     virtual MessageResult handleMessage(WindowHandle window, std::uint32_t message,
                                         MessageParam wParam, MessageLong lParam);
-    // Counted pause: the clock stops at the first pause and restarts when the last one ends.
+    // Counted pause: the clock stops at the first pause and restarts when the last one ends
+    // (and no window move or resize holds it).
     virtual void setPaused(bool pause);
 
     virtual ~Application3D();
@@ -151,6 +152,10 @@ private:
     ResultCode releaseDevice();
     ResultCode retryOnReferenceDevice(ResultCode failure, D3DDEVTYPE failedType);
     void handleExitSizeMove();
+    void handleSize(MessageParam kind);
+    void holdClock(bool hold);
+    void restartRateMeasurement();
+    void reportFailedSwitch();
     void enumerateAdapter(std::uint32_t ordinal);
     bool chooseBehavior(const D3DCAPS8& caps, D3DFORMAT format, DWORD* flags);
     ResultCode chooseStartingDevice();
@@ -158,6 +163,8 @@ private:
 
     // Process-wide in design; kept here because there is one application per process.
     int pauseCount = 0;
+    int clockHolds = 0;           // a pause and a window move or resize each hold the clock
+    bool deviceDialogUp = false;  // the device dialog runs over the window
     std::uint32_t framesSinceRate = 0;
     float lastRateTime = 0.0f;
     // Found during enumeration; decide the warning when only the reference device is usable.

@@ -174,13 +174,16 @@ int DeviceDialogLogic::procedure(Dialog& dialog, int controlId, int notification
 
 ResultCode Application3D::chooseDevice() {
     if (!inWindow && FAILED(switchFullscreen())) {
-        showError(kErrorResetFailed, ErrorKind::Fatal);
+        reportFailedSwitch();
         return kErrorGeneric;
     }
     Dialog dialog = makeDeviceDialog();
     DeviceDialogLogic logic(*this);
     logic.open(dialog);
-    if (runModalDialog(mainWindow, dialog, DeviceDialogLogic::procedure, &logic) != kDialogOk) {
+    deviceDialogUp = true;
+    const int ending = runModalDialog(mainWindow, dialog, DeviceDialogLogic::procedure, &logic);
+    deviceDialogUp = false;
+    if (ending != kDialogOk) {
         return kResultOk;
     }
     inWindow = currentDeviceEntry().windowed;

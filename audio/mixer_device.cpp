@@ -2,19 +2,11 @@
 
 #include <SDL2/SDL.h>
 
-#include <cstdlib>
-
 namespace {
 
 constexpr Uint32 kMixerSubsystems = SDL_INIT_AUDIO | SDL_INIT_EVENTS;
 
 int mixerUsers = 0;
-
-void chooseSoundFont() {
-    if (std::getenv("SDL_SOUNDFONTS") == nullptr) {
-        Mix_SetSoundFonts(kGeneralMidiSoundFont);
-    }
-}
 
 }  // namespace
 
@@ -26,11 +18,8 @@ bool openMixer() {
     if (SDL_InitSubSystem(kMixerSubsystems) != 0) {
         return false;
     }
-    Mix_Init(MIX_INIT_MID);
-    chooseSoundFont();
     if (Mix_OpenAudioDevice(kMixerRate, kMixerFormat, kMixerChannels, kMixerBufferFrames, nullptr,
                             0) != 0) {
-        Mix_Quit();
         SDL_QuitSubSystem(kMixerSubsystems);
         return false;
     }
@@ -43,6 +32,5 @@ void closeMixer() {
         return;
     }
     Mix_CloseAudio();
-    Mix_Quit();
     SDL_QuitSubSystem(kMixerSubsystems);
 }

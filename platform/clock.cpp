@@ -1,6 +1,9 @@
 #include "platform/clock.h"
 
 #include <SDL.h>
+#include <time.h>
+
+#include <chrono>
 
 namespace {
 
@@ -41,5 +44,16 @@ const ClockSource* setClockSource(const ClockSource* source) {
 }
 
 std::uint32_t tickCount() {
-    return static_cast<std::uint32_t>(SDL_GetTicks64());
+    // Time since boot differs from one launch to the next; time since the program started
+    // would seed nearly every launch alike.
+#ifdef CLOCK_BOOTTIME
+    timespec now{};
+    if (clock_gettime(CLOCK_BOOTTIME, &now) == 0) {
+        return static_cast<std::uint32_t>(static_cast<std::uint64_t>(now.tv_sec) * 1000u +
+                                          static_cast<std::uint64_t>(now.tv_nsec) / 1000000u);
+    }
+#endif
+    const auto sinceEpoch = std::chrono::steady_clock::now().time_since_epoch();
+    return static_cast<std::uint32_t>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(sinceEpoch).count());
 }

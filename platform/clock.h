@@ -25,5 +25,6 @@ const ClockSource& currentClockSource();
 // use. Returns the source that was in force.
 const ClockSource* setClockSource(const ClockSource* source);
 
-// Milliseconds since the program started, as the game's random seed reads it.
+// Milliseconds since the machine started, wrapping as an unsigned 32-bit count, as the game's
+// random seed reads it.
 std::uint32_t tickCount();

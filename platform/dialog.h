@@ -3,6 +3,7 @@
 // procedure that reads and changes the controls' state, so it can be driven without drawing.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -58,6 +59,14 @@ struct Dialog {
 // code; returns -1 to go on, or the result to end the dialog with.
 using DialogProcedure = int (*)(Dialog& dialog, int controlId, int notification, void* context);
 
+// The radio buttons controls[first..end) of the group the radio button at `index` is in: from
+// the button that starts it (or the first of the run) to the next start or other control.
+struct RadioGroup {
+    std::size_t first;
+    std::size_t end;
+};
+RadioGroup radioGroupAround(const std::vector<DialogControl>& controls, std::size_t index);
+
 // What the user does to a dialog, applied the way the window system applies it before the
 // procedure hears of the command: a radio button click checks it and clears the others of its
 // group; a confirmed list choice selects the item.
@@ -65,7 +74,9 @@ void clickRadioButton(Dialog& dialog, int controlId);
 void selectListItem(Dialog& dialog, int controlId, int item);
 
 // Runs a dialog modally over owner until its procedure ends it; returns that result. Closing
-// the dialog's box or pressing Escape is Cancel; Enter is the default button.
+// the dialog's box or pressing Escape is Cancel; Enter works the push button that has the
+// keyboard, and elsewhere is the default button. Meanwhile the owner's procedure goes on
+// hearing every message but the keyboard's and the mouse's; the owner closing is Cancel.
 int runModalDialog(WindowHandle owner, Dialog& dialog, DialogProcedure procedure, void* context);
 
 // Replaces the modal runner (nullptr puts the real one back); returns the one before. Tests

@@ -52,7 +52,8 @@ constexpr MessageParam SIZE_MAXHIDE = 4;
 constexpr MessageParam SC_SIZE = 0xF000;
 constexpr MessageParam SC_MOVE = 0xF010;
 constexpr MessageParam SC_MAXIMIZE = 0xF030;
-constexpr MessageParam SC_KEYMENU = 0xF100;
+constexpr MessageParam SC_MOUSEMENU = 0xF090;  // a click on the menu bar opens a menu
+constexpr MessageParam SC_KEYMENU = 0xF100;    // Alt or F10 opens the menu bar
 constexpr MessageParam SC_MONITORPOWER = 0xF170;
 
 // wParam of the power broadcast.

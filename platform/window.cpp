@@ -3,24 +3,17 @@
 #include <SDL.h>
 
 #include <algorithm>
-#include <deque>
 #include <memory>
-#include <mutex>
-#include <string>
 #include <vector>
 
 #include "gfx/window.h"
-#include "platform/event_translation.h"
+#include "platform/menu_bar.h"
+#include "platform/overlay.h"
 #include "platform/window_internal.h"
 
 namespace {
 
 std::vector<std::unique_ptr<WindowRecord>> windows;
-std::deque<WindowMessage> pending;
-std::mutex postedLock;
-std::deque<WindowMessage> posted;  // from postMessage, possibly from other threads
-bool quitPosted = false;
-int quitCode = 0;
 
 bool isFullscreen(const WindowRecord& record) {
     return (SDL_GetWindowFlags(record.sdl) & SDL_WINDOW_FULLSCREEN) != 0;
@@ -30,138 +23,6 @@ int shownMenuBarHeight(const WindowRecord& record) {
     return record.hasMenuBar && (record.style & WS_CAPTION) != 0 && !isFullscreen(record)
                ? kMenuBarHeight
                : 0;
-}
-
-WindowRecord* recordOfSdl(Uint32 windowId) {
-    SDL_Window* sdl = SDL_GetWindowFromID(windowId);
-    return sdl != nullptr ? findWindowRecord(windowHandleOf(sdl)) : nullptr;
-}
-
-EventWindowInfo infoFor(WindowRecord* record) {
-    EventWindowInfo info;
-    if (record == nullptr) {
-        return info;
-    }
-    info.window = record->handle;
-    info.menuBarHeight = shownMenuBarHeight(*record);
-    const WindowRect client = clientRect(record->handle);
-    info.clientWidth = client.width();
-    info.clientHeight = client.height();
-    return info;
-}
-
-Uint32 windowIdOfEvent(const SDL_Event& event) {
-    switch (event.type) {
-        case SDL_WINDOWEVENT:
-            return event.window.windowID;
-        case SDL_KEYDOWN:
-        case SDL_KEYUP:
-            return event.key.windowID;
-        case SDL_MOUSEMOTION:
-            return event.motion.windowID;
-        case SDL_MOUSEBUTTONDOWN:
-        case SDL_MOUSEBUTTONUP:
-            return event.button.windowID;
-        default:
-            return 0;
-    }
-}
-
-WindowRecord* onlyWindow() {
-    for (auto& record : windows) {
-        if (record->alive) {
-            return record.get();
-        }
-    }
-    return nullptr;
-}
-
-bool isAltKey(SDL_Keycode key) {
-    return key == SDLK_LALT || key == SDLK_RALT;
-}
-
-// Alt pressed and released with no other key between, or F10, opens the menu bar.
-bool opensMenuByKeyboard(const SDL_Event& event) {
-    static bool altAlone = false;
-    if (event.type == SDL_KEYDOWN) {
-        const SDL_Keycode key = event.key.keysym.sym;
-        if (event.key.repeat == 0) {
-            altAlone = isAltKey(key);
-        }
-        return key == SDLK_F10 && event.key.repeat == 0;
-    }
-    if (event.type == SDL_KEYUP && isAltKey(event.key.keysym.sym)) {
-        const bool opens = altAlone;
-        altAlone = false;
-        return opens;
-    }
-    if (event.type == SDL_MOUSEBUTTONDOWN) {
-        altAlone = false;
-    }
-    return false;
-}
-
-// Turns one SDL event into queued messages, or into menu-bar work.
-void absorbEvent(const SDL_Event& event) {
-    if (event.type == postedMessageEventType()) {
-        const std::lock_guard<std::mutex> hold(postedLock);
-        if (!posted.empty()) {
-            pending.push_back(posted.front());
-            posted.pop_front();
-        }
-        return;
-    }
-    if (event.type == SDL_QUIT) {
-        if (WindowRecord* record = onlyWindow()) {
-            pending.push_back(WindowMessage{record->handle, WM_CLOSE, 0, 0});
-        }
-        return;
-    }
-    WindowRecord* record = recordOfSdl(windowIdOfEvent(event));
-    if (record == nullptr || !record->alive) {
-        return;
-    }
-    feedMenuBarInput(*record, event);
-    if (event.type == SDL_MOUSEBUTTONDOWN && event.button.button == SDL_BUTTON_LEFT &&
-        event.button.y < shownMenuBarHeight(*record) &&
-        sendMessage(record->handle, WM_NCHITTEST, 0, makeLong(event.button.x, event.button.y)) !=
-            HTCLIENT) {
-        runMenuLoop(*record);
-        return;
-    }
-    WindowMessage messages[kMaxMessagesPerEvent];
-    const std::size_t count = translateEvent(event, infoFor(record), messages);
-    pending.insert(pending.end(), messages, messages + count);
-    if (opensMenuByKeyboard(event)) {
-        pending.push_back(WindowMessage{record->handle, WM_SYSCOMMAND, SC_KEYMENU, 0});
-    }
-}
-
-bool takePending(WindowMessage& message, bool remove) {
-    while (!pending.empty()) {
-        const WindowMessage& front = pending.front();
-        if (front.window != nullptr && !isWindow(front.window)) {
-            pending.pop_front();
-            continue;
-        }
-        message = front;
-        if (remove) {
-            pending.pop_front();
-        }
-        return true;
-    }
-    return false;
-}
-
-bool takeQuit(WindowMessage& message, bool remove) {
-    if (!quitPosted) {
-        return false;
-    }
-    message = WindowMessage{nullptr, WM_QUIT, static_cast<MessageParam>(quitCode), 0};
-    if (remove) {
-        quitPosted = false;
-    }
-    return true;
 }
 
 Uint32 sdlFlagsFor(std::uint32_t style) {
@@ -226,21 +87,31 @@ WindowRecord* findWindowRecordOfSdl(SDL_Window* window) {
     return window != nullptr ? findWindowRecord(windowHandleOf(window)) : nullptr;
 }
 
+WindowRecord* windowRecordOfSdlId(Uint32 windowId) {
+    return windowId != 0 ? findWindowRecordOfSdl(SDL_GetWindowFromID(windowId)) : nullptr;
+}
+
+WindowRecord* firstLiveWindowRecord() {
+    for (auto& record : windows) {
+        if (record->alive) {
+            return record.get();
+        }
+    }
+    return nullptr;
+}
+
 int menuBarHeightOf(const WindowRecord& record) {
     return shownMenuBarHeight(record);
 }
 
-void queueMessage(const WindowMessage& message) {
-    pending.push_back(message);
-}
-
-bool pumpOneEvent(bool wait) {
-    SDL_Event event;
-    const bool got = wait ? SDL_WaitEvent(&event) != 0 : SDL_PollEvent(&event) != 0;
-    if (got) {
-        absorbEvent(event);
-    }
-    return got;
+EventWindowInfo eventInfoFor(const WindowRecord& record) {
+    EventWindowInfo info;
+    info.window = record.handle;
+    info.menuBarHeight = shownMenuBarHeight(record);
+    const WindowRect client = clientRect(record.handle);
+    info.clientWidth = client.width();
+    info.clientHeight = client.height();
+    return info;
 }
 
 WindowHandle createWindow(const WindowDescription& description) {
@@ -263,6 +134,7 @@ WindowHandle createWindow(const WindowDescription& description) {
         return nullptr;
     }
     record->handle = windowHandleOf(record->sdl);
+    postedMessageEventType();  // registered here, before any other thread posts
     record->alive = true;
     windows.push_back(std::move(record));
     WindowRecord& created = *windows.back();
@@ -283,7 +155,7 @@ void destroyWindow(WindowHandle window) {
     }
     sendMessage(window, WM_DESTROY, 0, 0);
     record->alive = false;
-    releaseMenuBar(*record);
+    releaseOverlay();
     SDL_DestroyWindow(record->sdl);
     windows.erase(
         std::remove_if(windows.begin(), windows.end(), [](const auto& r) { return !r->alive; }),
@@ -402,46 +274,6 @@ MessageResult sendMessage(WindowHandle window, std::uint32_t message, MessagePar
     return record->procedure(window, message, wParam, lParam);
 }
 
-void postMessage(WindowHandle window, std::uint32_t message, MessageParam wParam,
-                 MessageLong lParam) {
-    {
-        const std::lock_guard<std::mutex> hold(postedLock);
-        posted.push_back(WindowMessage{window, message, wParam, lParam});
-    }
-    SDL_Event wake{};
-    wake.type = postedMessageEventType();
-    SDL_PushEvent(&wake);
-}
-
-void postQuitMessage(int exitCode) {
-    quitPosted = true;
-    quitCode = exitCode;
-}
-
-bool peekMessage(WindowMessage& message, bool remove) {
-    if (takePending(message, remove)) {
-        return true;
-    }
-    while (SDL_WasInit(SDL_INIT_VIDEO) != 0 && pumpOneEvent(false)) {
-        if (takePending(message, remove)) {
-            return true;
-        }
-    }
-    return takeQuit(message, remove);
-}
-
-bool getMessage(WindowMessage& message) {
-    for (;;) {
-        if (peekMessage(message, true)) {
-            return message.message != WM_QUIT;
-        }
-        if (SDL_WasInit(SDL_INIT_VIDEO) == 0 || !pumpOneEvent(true)) {
-            message = WindowMessage{nullptr, WM_QUIT, 0, 0};
-            return false;
-        }
-    }
-}
-
 bool translateAccelerator(WindowHandle window, const WindowMessage& message) {
     if ((message.lParam & kKeyWasDownBit) != 0 || !isWindow(window)) {
         return false;
@@ -471,15 +303,16 @@ MessageResult defaultWindowProcedure(WindowHandle window, std::uint32_t message,
             return 0;
         case WM_NCHITTEST:
             return menuBarShown(window) ? kHitTestMenu : HTCLIENT;
-        case WM_SYSCOMMAND:
-            if ((wParam & 0xFFF0u) == SC_KEYMENU) {
-                if (WindowRecord* record = findWindowRecord(window)) {
-                    if (shownMenuBarHeight(*record) > 0) {
-                        runMenuLoop(*record);
-                    }
-                }
+        case WM_SYSCOMMAND: {
+            const MessageParam command = wParam & 0xFFF0u;
+            WindowRecord* record = findWindowRecord(window);
+            if ((command == SC_KEYMENU || command == SC_MOUSEMENU) && record != nullptr &&
+                shownMenuBarHeight(*record) > 0) {
+                runMenuLoop(*record,
+                            command == SC_KEYMENU ? MenuOpening::ByKeyboard : MenuOpening::ByMouse);
             }
             return 0;
+        }
         default:
             return 0;
     }

@@ -24,6 +24,10 @@ bool isHeld(std::uint32_t virtualKey) {
     return (keyState(virtualKey) & keyHeldBit) != 0;
 }
 
+bool isFirstPress(std::uint32_t message, MessageLong lParam) {
+    return message == WM_KEYDOWN && (lParam & kKeyWasDownBit) == 0;
+}
+
 }  // namespace
 
 GameApplication::GameApplication()
@@ -59,6 +63,7 @@ ResultCode GameApplication::initScene() {
     highScoresOnFile_ = state_->highScores;
     loadSounds();
     musicPlayer_.setMusicNotifyWindow(mainWindow);
+    musicPlayer_.startSynthesiser();
     return kResultOk;
 }
 
@@ -82,10 +87,28 @@ ResultCode GameApplication::createVolatileObjects() {
 }
 
 ResultCode GameApplication::advanceScene() {
-    const FrameInput input{appTime, framesPerSecond, isHeld(VK_LEFT), isHeld(VK_RIGHT),
-                           isHeld(VK_DOWN)};
+    const FrameInput input{appTime, framesPerSecond, isHeld(VK_LEFT) || pressed_.left,
+                           isHeld(VK_RIGHT) || pressed_.right, isHeld(VK_DOWN) || pressed_.down};
+    pressed_ = PressedArrows{};
     advanceGame(state_->session, state_->well, state_->screen, input, *this);
     return kResultOk;
+}
+
+// A tap can be over before the next frame-move step polls the key: its press still counts.
+void GameApplication::notePressedArrow(std::uint32_t virtualKey) {
+    switch (virtualKey) {
+        case VK_LEFT:
+            pressed_.left = true;
+            return;
+        case VK_RIGHT:
+            pressed_.right = true;
+            return;
+        case VK_DOWN:
+            pressed_.down = true;
+            return;
+        default:
+            return;
+    }
 }
 
 SceneInput GameApplication::sceneInput() {
@@ -124,6 +147,9 @@ ResultCode GameApplication::shutdownScene() {
 
 MessageResult GameApplication::handleMessage(WindowHandle window, std::uint32_t message,
                                              MessageParam wParam, MessageLong lParam) {
+    if (isFirstPress(message, lParam)) {
+        notePressedArrow(static_cast<std::uint32_t>(wParam));
+    }
     if (!handleGameMessage(*state_, *this, message, wParam, appTime)) {
         return 0;
     }

@@ -31,14 +31,16 @@ public:
     GameApplication();
     ~GameApplication() override;
 
-    // Seeds the random source with the tick count times ten, shows the main menu, reads the
-    // information text, the high scores and the options, opens the sound output with the six
-    // sounds and makes the main window the music's notify window. Always succeeds.
+    // Seeds the random source with the milliseconds since the machine started times ten,
+    // shows the main menu, reads the information text, the high scores and the options, opens
+    // the sound output with the six sounds, makes the main window the music's notify window and
+    // starts the music's synthesiser. Always succeeds.
     ResultCode initScene() override;
     // Loads every picture and mesh and the font's texture, then shows the main window.
     ResultCode createDeviceObjects() override;
     ResultCode createVolatileObjects() override;
-    // The rules' frame step, with the Left, Right and Down keys polled.
+    // The rules' frame step, with the Left, Right and Down keys polled: a key is held for the
+    // step while it is down, or when it was pressed since the last step.
     ResultCode advanceScene() override;
     ResultCode drawScene() override;
     ResultCode releaseVolatileObjects() override;
@@ -73,6 +75,14 @@ private:
     void saveOptions(const Options& options) override;
     void saveHighScores(HighScoreTable& table) override;
 
+    // The arrows the frame-move step polls, each pressed since the last step.
+    struct PressedArrows {
+        bool left = false;
+        bool right = false;
+        bool down = false;
+    };
+
+    void notePressedArrow(std::uint32_t virtualKey);
     void sizeWindowFromDesktop();
     void loadSounds();
     SceneInput sceneInput();
@@ -84,4 +94,5 @@ private:
     std::unique_ptr<TextureFont> font_;
     SoundBank soundBank_;
     MusicPlayer musicPlayer_;
+    PressedArrows pressed_;
 };

@@ -228,6 +228,15 @@ void handleKey(GameState& state, GameServices& services, std::uint32_t key, floa
     }
 }
 
+// Leaving the window during play, by losing the focus or minimising it, pauses the game as
+// P does; the player comes back to the pause display and resumes with Enter.
+void pauseWhenWindowLeft(GameState& state, float appTime) {
+    if (state.screen == Playing) {
+        state.screen = Paused;
+        state.pauseStartTime = appTime;
+    }
+}
+
 void handleCommand(GameState& state, GameServices& services, std::uint32_t command) {
     switch (command) {
         case kCommandToggleBackground:
@@ -274,6 +283,12 @@ bool handleGameMessage(GameState& state, GameServices& services, std::uint32_t m
             return true;
         case WM_KILLFOCUS:
             services.stopMusic();
+            pauseWhenWindowLeft(state, appTime);
+            return true;
+        case WM_SIZE:
+            if (wParam == SIZE_MINIMIZED) {
+                pauseWhenWindowLeft(state, appTime);
+            }
             return true;
         case WM_SETFOCUS:
             chooseMusic(state, services);

@@ -3,10 +3,13 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/frame_timer.h"
 #include "gfx/window.h"
 #include "platform/dialog.h"
 #include "test_support.h"
+#include "tests/support/pushed_events.h"
 
 namespace {
 
@@ -57,6 +60,30 @@ protected:
 
     MessageResult send(std::uint32_t message, MessageParam wParam = 0, MessageLong lParam = 0) {
         return sendMessage(app.mainWindow, message, wParam, lParam);
+    }
+
+    // A key going down in the window, as SDL reports it.
+    void pushKeyDown(SDL_Keycode key) {
+        pushed_events::pushKey(SDL_GetWindowID(sdlWindowOf(app.mainWindow)), SDL_KEYDOWN, key);
+    }
+
+    // Exactly one box was shown, the fatal one for code, and it closed the window.
+    void expectOneFatalBox(ResultCode code) {
+        ASSERT_EQ(MessageBoxRecorder::boxes().size(), 1u);
+        char expected[kErrorMessageCapacity];
+        composeErrorMessage(code, ErrorKind::Fatal, expected);
+        EXPECT_EQ(MessageBoxRecorder::boxes()[0].text, expected);
+        EXPECT_FALSE(isWindow(app.mainWindow));
+    }
+
+    // The log entries after the first `entry`, up to the next `end` (or the end of the log).
+    Log logAfter(const std::string& entry, const std::string& end) const {
+        auto from = std::find(log.begin(), log.end(), entry);
+        if (from == log.end()) {
+            return {};
+        }
+        ++from;
+        return Log(from, std::find(from, log.end(), end));
     }
 
     MessageBoxRecorder recorder;
@@ -240,6 +267,24 @@ TEST_F(FrameTest, NestedPausesStopTheClockOnceAndRestartItOnce) {
     EXPECT_NEAR(FrameTimer(TimerCommand::QueryAppTime), frozen + 0.1f, 1e-5f);
 }
 
+TEST_F(FrameTest, TheClockStaysStoppedThroughAWindowResizedDuringAPause) {
+    start();
+    app.setPaused(true);
+    const float frozen = FrameTimer(TimerCommand::QueryAppTime);
+    SDL_SetWindowSize(sdlWindowOf(app.mainWindow), 500, 420);
+    send(WM_ENTERSIZEMOVE);
+    send(WM_EXITSIZEMOVE);
+    EXPECT_EQ(log, kReset);
+    EXPECT_FALSE(app.canRender);
+    HandClock::advanceMilliseconds(400);
+    EXPECT_EQ(FrameTimer(TimerCommand::QueryAppTime), frozen);
+    app.setPaused(false);
+    EXPECT_TRUE(app.canRender);
+    HandClock::advanceMilliseconds(100);
+    EXPECT_NEAR(FrameTimer(TimerCommand::QueryAppTime), frozen + 0.1f, 1e-5f)
+        << "the clock runs on from where the pause stopped it";
+}
+
 TEST_F(FrameTest, AltEnterSwitchesToFullScreenAndBack) {
     app.cursorInFullscreen = true;
     start();
@@ -297,6 +342,17 @@ TEST_F(FrameTest, LeavingFullScreenOnADeviceThatCannotRenderWindowedMovesToOneTh
     EXPECT_TRUE(app.inWindow);
     EXPECT_TRUE(app.canRender);
     EXPECT_EQ(app.currentDeviceEntry().deviceType, D3DDEVTYPE_REF);
+}
+
+TEST_F(FrameTest, AFailedFallBackToWindowedShowsOneBox) {
+    start();
+    send(WM_COMMAND, acceleratorCommand(kCommandToggleFullscreen));
+    ASSERT_FALSE(app.inWindow);
+    app.currentDeviceEntry().windowCapable = false;
+    nextAdapters[0].types[D3DDEVTYPE_REF].createResult = D3DERR_NOTAVAILABLE;
+    madeDirect3D->adapters[0].types[D3DDEVTYPE_REF].createResult = D3DERR_NOTAVAILABLE;
+    send(WM_COMMAND, acceleratorCommand(kCommandToggleFullscreen));
+    expectOneFatalBox(D3DERR_NOTAVAILABLE);
 }
 
 TEST_F(FrameTest, TheFrameAnswersItsOwnMessages) {
@@ -361,17 +417,43 @@ TEST_F(FrameTest, OpeningTheDialogInFullScreenSwitchesToAWindowFirst) {
                         "createVolatileObjects"}));
 }
 
+TEST_F(FrameTest, F2InFullScreenShowsTheDialogDrawnOverTheWindow) {
+    start();
+    send(WM_COMMAND, acceleratorCommand(kCommandToggleFullscreen));
+    ASSERT_FALSE(app.inWindow);
+    log.clear();
+    pushKeyDown(SDLK_F2);
+    pushKeyDown(SDLK_ESCAPE);  // ends the dialog
+    postMessage(app.mainWindow, WM_CLOSE, 0, 0);
+    EXPECT_EQ(app.runLoop(), 0);
+    EXPECT_TRUE(app.inWindow);
+    // Between the switch to the window and the end of the program, the dialog was drawn over
+    // the paused frame: the frame was presented, and no frame step ran.
+    const Log whileTheDialogRan = logAfter("createVolatileObjects", "releaseVolatileObjects");
+    EXPECT_NE(std::find(whileTheDialogRan.begin(), whileTheDialogRan.end(), "Device.Present"),
+              whileTheDialogRan.end());
+    EXPECT_EQ(std::find(whileTheDialogRan.begin(), whileTheDialogRan.end(), "advanceScene"),
+              whileTheDialogRan.end());
+}
+
+TEST_F(FrameTest, AWindowResizedWhileTheDialogIsOpenGetsABackBufferOfItsNewSize) {
+    start();
+    SDL_SetWindowSize(sdlWindowOf(app.mainWindow), 520, 410);  // reported as an event
+    pushKeyDown(SDLK_ESCAPE);
+    EXPECT_EQ(send(WM_COMMAND, menuCommand(kCommandChangeVideoMode)), 0);
+    EXPECT_EQ(logAfter("releaseVolatileObjects", "createVolatileObjects"), Log{"Device.Reset"});
+    EXPECT_EQ(device()->params.BackBufferWidth, 520u);
+    EXPECT_EQ(device()->params.BackBufferHeight, 390u);
+    EXPECT_TRUE(app.canRender);
+}
+
 TEST_F(FrameTest, AnOldDeviceStillReferencedAfterReleaseIsFatal) {
     start();
     device()->AddRef();
     FakeDevice* held = device();
     setModalDialogRunner(chooseReferenceDevice);
     send(WM_COMMAND, menuCommand(kCommandChangeVideoMode));
-    ASSERT_EQ(MessageBoxRecorder::boxes().size(), 1u);
-    char expected[kErrorMessageCapacity];
-    composeErrorMessage(kErrorNonZeroRefCount, ErrorKind::Fatal, expected);
-    EXPECT_EQ(MessageBoxRecorder::boxes()[0].text, expected);
-    EXPECT_FALSE(isWindow(app.mainWindow));
+    expectOneFatalBox(kErrorNonZeroRefCount);
     EXPECT_FALSE(app.canRender);
     held->Release();
 }
@@ -472,12 +554,24 @@ public:
     int frames = 0;
 };
 
-TEST(FrameLoop, TheLoopRunsFramesUntilTheWindowCloses) {
+// Around an application on the real loop: boxes recorded, the fake Direct3D logging into log.
+struct FakeLoopSetting {
+    FakeLoopSetting() : previous(setDirect3DMaker(makeFakeDirect3D)) {
+        nextAdapters = {standardAdapter()};
+        nextLog = &log;
+    }
+    ~FakeLoopSetting() {
+        setDirect3DMaker(previous);
+        nextLog = nullptr;
+    }
     MessageBoxRecorder recorder;
     Log log;
-    nextAdapters = {standardAdapter()};
-    nextLog = &log;
-    const Direct3DMaker previous = setDirect3DMaker(makeFakeDirect3D);
+    Direct3DMaker previous;
+};
+
+TEST(FrameLoop, TheLoopRunsFramesUntilTheWindowCloses) {
+    FakeLoopSetting setting;
+    Log& log = setting.log;
     resetFrameTimer();
     {
         ShortLivedApplication app(&log);
@@ -491,9 +585,77 @@ TEST(FrameLoop, TheLoopRunsFramesUntilTheWindowCloses) {
         EXPECT_EQ(Log(log.begin(), log.begin() + 3),
                   (Log{"advanceScene", "drawScene", "Device.Present"}));
     }
-    setDirect3DMaker(previous);
-    nextLog = nullptr;
     resetFrameTimer();
+}
+
+// An application whose frames each take 16 ms of the hand clock, through the real loop: at
+// frame 100 a menu is opened with the mouse and closed with Escape, five seconds after it
+// opened; the frame rate is watched for the 75 frames after it, then the window closed.
+class PacedApplication : public LoggingApplication {
+public:
+    using LoggingApplication::LoggingApplication;
+    ResultCode drawScene() override {
+        HandClock::advanceMilliseconds(kFrameMilliseconds);
+        ++frames;
+        if (frames == kMenuFrame) {
+            openAndCloseMenu();
+        }
+        if (frames > kMenuFrame) {
+            lowestRateAfterMenu = std::min(lowestRateAfterMenu, framesPerSecond);
+            highestRateAfterMenu = std::max(highestRateAfterMenu, framesPerSecond);
+        }
+        if (frames == kMenuFrame + kFramesAfterMenu) {
+            postMessage(mainWindow, WM_CLOSE, 0, 0);
+        }
+        return LoggingApplication::drawScene();
+    }
+    MessageResult handleMessage(WindowHandle window, std::uint32_t message, MessageParam wParam,
+                                MessageLong lParam) override {
+        const MessageResult result =
+            LoggingApplication::handleMessage(window, message, wParam, lParam);
+        if (message == WM_ENTERMENULOOP) {
+            HandClock::advanceMilliseconds(kMenuMilliseconds);
+        }
+        if (message == WM_EXITMENULOOP) {
+            HandClock::advanceMilliseconds(kFrameMilliseconds);  // the next frame's time
+        }
+        return result;
+    }
+
+    static constexpr int kFrameMilliseconds = 16;
+    static constexpr int kMenuMilliseconds = 5000;
+    static constexpr int kMenuFrame = 100;
+    static constexpr int kFramesAfterMenu = 75;
+    int frames = 0;
+    float lowestRateAfterMenu = 1e9f;
+    float highestRateAfterMenu = 0.0f;
+
+private:
+    // "Options" opened with the mouse and closed with Escape.
+    void openAndCloseMenu() {
+        const Uint32 window = SDL_GetWindowID(sdlWindowOf(mainWindow));
+        pushed_events::pushMouse(window, SDL_MOUSEBUTTONDOWN, 20, 10);
+        pushed_events::pushMouse(window, SDL_MOUSEBUTTONUP, 20, 10);
+        pushed_events::pushKey(window, SDL_KEYDOWN, SDLK_ESCAPE);
+    }
+};
+
+TEST(FrameLoop, TheFrameRateAfterAPauseIsMeasuredFromWhenTheClockStartedAgain) {
+    FakeLoopSetting setting;
+    {
+        HandClock clock;
+        PacedApplication app(&setting.log);
+        ASSERT_EQ(app.createApp(nullptr), kResultOk);
+        HandClock::advanceMilliseconds(PacedApplication::kFrameMilliseconds);
+        EXPECT_EQ(app.runLoop(), 0);
+        ASSERT_EQ(app.frames, PacedApplication::kMenuFrame + PacedApplication::kFramesAfterMenu);
+        EXPECT_NE(std::find(app.messages.begin(), app.messages.end(), WM_ENTERMENULOOP),
+                  app.messages.end());
+        const float trueRate = 1000.0f / PacedApplication::kFrameMilliseconds;
+        // Every reading from the menu on: the last one before it, then those measured after.
+        EXPECT_NEAR(app.lowestRateAfterMenu, trueRate, trueRate * 0.1f);
+        EXPECT_NEAR(app.highestRateAfterMenu, trueRate, trueRate * 0.1f);
+    }
 }
 
 // ---- The device cursor.

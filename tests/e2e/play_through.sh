@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Plays Kolvane from the outside, as a player does: the real program on an X server of its own
-# (Xvfb, 1024 x 768), keys typed and the menu bar clicked with xdotool, what the window shows
-# read from screenshots, and the data files read after each step that should (or should not)
+# (Xvfb, 1024 x 768) under a real window manager (Openbox), keys typed and the menu bar clicked
+# with xdotool, what the window shows read from screenshots, what it plays read from the disk
+# audio driver's output, and the data files read after each step that should (or should not)
 # write them. The program runs from a copy of the run directory, so the developer's scores.dat
 # and options.dat are never touched.
 #
@@ -12,7 +13,7 @@
 set -uo pipefail
 
 if [ "${KOLVANE_E2E_INNER:-}" != 1 ]; then
-    for tool in xvfb-run Xvfb xdotool import; do
+    for tool in xvfb-run Xvfb xdotool import openbox xmessage xprop xwininfo; do
         command -v "$tool" >/dev/null || { echo "skipped: $tool is missing"; exit 77; }
     done
     export KOLVANE_E2E_INNER=1
@@ -28,12 +29,19 @@ work=$(mktemp -d)
 shots=${keep:-$work/shots}
 mkdir -p "$shots"
 game_pid=""
-cleanup() {
-    if [ -n "$game_pid" ] && kill -0 "$game_pid" 2>/dev/null; then
-        kill -TERM "$game_pid" 2>/dev/null
+wm_pid=""
+other_pid=""
+end_process() {  # end_process PID: asks it to end, then makes it
+    if [ -n "$1" ] && kill -0 "$1" 2>/dev/null; then
+        kill -TERM "$1" 2>/dev/null
         sleep 1
-        kill -KILL "$game_pid" 2>/dev/null
+        kill -KILL "$1" 2>/dev/null
     fi
+}
+cleanup() {
+    end_process "$game_pid"
+    end_process "$other_pid"
+    end_process "$wm_pid"
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -58,6 +66,17 @@ give_up() {
     exit 1
 }
 
+# ---- The desktop: a window manager, as a player's desktop has.
+
+openbox --sm-disable >"$work/openbox.log" 2>&1 &
+wm_pid=$!
+for _ in $(seq 150); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
+    sleep 0.1
+done
+xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" ||
+    give_up "the window manager (Openbox) runs"
+
 # ---- The game and its window.
 
 mkdir -p "$work/game"
@@ -65,7 +84,15 @@ for item in kolvane Graphics Sound gameinfo.txt help.htm; do
     cp -r "$run_dir/$item" "$work/game/" || give_up "the run directory lacks $item"
 done
 cd "$work/game"
-export SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy
+
+# A short menu tune in place of the long one: one note of a quarter of a second, then silence
+# up to the end of the track at two seconds (120 beats a minute, 480 ticks a beat). Each time it
+# ends, the game chooses the menu tune again.
+tune_seconds=2
+printf 'MThd\x00\x00\x00\x06\x00\x00\x00\x01\x01\xe0MTrk\x00\x00\x00\x11' >Sound/music_m.mid
+printf '\x00\xc0\x00\x00\x90\x48\x64\x81\x70\x80\x48\x00\x8d\x10\xff\x2f\x00' >>Sound/music_m.mid
+audio="$work/audio.raw"
+export SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$audio
 ./kolvane >"$work/game.log" 2>&1 &
 game_pid=$!
 
@@ -77,9 +104,25 @@ for _ in $(seq 150); do
 done
 [ -n "$window" ] || give_up "a window called \"2001 Kolvane\" appears"
 
-# Window geometry: X, Y, WIDTH, HEIGHT of the outer window, menu bar included.
-geometry() { eval "$(xdotool getwindowgeometry --shell "$window")"; }
-geometry
+# Window geometry: X, Y (on the screen), WIDTH, HEIGHT of the game's window, menu bar included
+# and the window manager's frame left out. (xdotool counts a reparenting window manager's frame
+# offset twice; xwininfo reads the position as the X server has it.)
+geometry() {
+    local info
+    info=$(xwininfo -id "$window")
+    X=$(sed -n 's/^ *Absolute upper-left X: *//p' <<<"$info")
+    Y=$(sed -n 's/^ *Absolute upper-left Y: *//p' <<<"$info")
+    WIDTH=$(sed -n 's/^ *Width: *//p' <<<"$info")
+    HEIGHT=$(sed -n 's/^ *Height: *//p' <<<"$info")
+}
+# The window manager frames and places the window once it is mapped: wait until it stays put.
+placed=""
+for _ in $(seq 25); do
+    geometry
+    [ "$placed" = "$X $Y $WIDTH $HEIGHT" ] && break
+    placed="$X $Y $WIDTH $HEIGHT"
+    sleep 0.3
+done
 [ "$WIDTH" = 1014 ] && [ "$HEIGHT" = 723 ] ||
     give_up "the window is 1014 x 703 with the 20-pixel menu bar above (got ${WIDTH}x${HEIGHT})"
 pass "the window opens at 1014 x 703 with a menu bar"
@@ -112,7 +155,8 @@ difference() {
 key() { xdotool key --delay 40 "$@"; }
 focus_game() {
     xdotool mousemove $((ox + 500)) $((oy + 600))
-    xdotool windowfocus "$window" 2>/dev/null || true
+    xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus "$window" 2>/dev/null ||
+        true
 }
 file_is() { [ -f "$1" ] && [ "$(cat "$1")" = "$2" ]; }
 wait_for_file() {  # wait_for_file FILE CONTENTS
@@ -144,6 +188,10 @@ lettering_right=(606 271 99 154)
 # Title plate of the menus and lists; the rule-set label of the high-score screen; the
 # high-score table; the top of the information text.
 title_plate=(215 25 590 90)
+# Where the Options menu drops down below the bar; the middle of the client area, where the
+# device dialog stands.
+options_menu=(0 0 200 80)
+dialog_middle=(357 291 300 120)
 table_label=(305 136 405 67)
 score_table=(175 238 660 410)
 info_top=(175 143 660 60)
@@ -159,10 +207,11 @@ lettering_shown() {
 }
 lettering_gone() { ! lettering_shown "$1"; }
 
-# highlighted_item FILE: the index of the menu item the markers stand beside, or -1.
+# highlighted_item FILE: the index of the menu item the markers stand beside, or -1. A marker
+# is a solid orange cube; the cave background's orange cracks and sparks are thin.
 highlighted_item() {
-    find_kind "$1" orange "${marker_strip[@]}"
-    if [ "$COUNT" -lt 150 ]; then
+    find_kind "$1" solid-orange "${marker_strip[@]}"
+    if [ "$COUNT" -lt 100 ]; then
         echo -1
         return
     fi
@@ -190,6 +239,28 @@ check "starting writes no data file (scores.dat, options.dat created empty)" \
 bar=$("$probe" mean "$main_menu_shot" $((ox + 400)) $((oy - 14)) 400 8)
 read -r bar_r bar_g bar_b <<<"$bar"
 check "the menu bar is drawn above the client area" test "$bar_r" -ge 150 -a "$bar_g" -ge 150
+
+# ---- The menu tune plays on: after its end the game starts it again.
+
+# tune_restarts: true when two stretches of music in the output begin one tune's length apart.
+tune_restarts() {
+    local previous="" start end
+    while read -r start end; do
+        if [ -n "$previous" ] && [ $((start - previous)) -ge $((tune_seconds * 1000 - 300)) ] &&
+            [ $((start - previous)) -le $((tune_seconds * 1000 + 300)) ]; then
+            return 0
+        fi
+        previous=$start
+    done < <("$probe" sound "$audio")
+    return 1
+}
+restarted=0
+for _ in $(seq 30); do
+    tune_restarts && { restarted=1; break; }
+    sleep 0.5
+done
+check "the menu tune plays to its end and the game starts it again ($("$probe" sound "$audio" |
+    head -3 | tr '\n' ' '))" test $restarted = 1
 
 # ---- The menu bar: the options are toggled with the mouse and written at once.
 
@@ -364,6 +435,31 @@ key Return
 
 # ---- Pause and resume.
 
+# lettering_comes BEFORE AFTER: the lettering is missing from BEFORE and shown in AFTER.
+lettering_comes() { lettering_gone "$1" && lettering_shown "$2"; }
+# check_paused WHAT PLAYING PAUSED LATER: the pause lettering, missing from the PLAYING shot,
+# stands over the middle of the well in the PAUSED one, and the well stands still from PAUSED
+# to LATER.
+check_paused() {
+    check "$1: the pause lettering stands over the middle of the well" \
+        lettering_comes "$2" "$3"
+    check "$1: the well stands still" test \
+        "$(($(difference "$3" "$4" "${well_above_lettering[@]}") + \
+            $(difference "$3" "$4" "${well_below_lettering[@]}")))" -le 1
+}
+# resume_from PAUSED: Enter until the pause lettering of the PAUSED shot is gone; the window
+# manager may still be handing the focus back when the first Enter comes.
+resume_from() {
+    for _ in 1 2 3 4 5; do
+        key Return
+        sleep 0.6
+        shot resumed
+        lettering_gone "$last" && return 0
+        focus_game
+    done
+    return 1
+}
+
 for _ in $(seq 30); do
     falling_piece before_pause && break
     sleep 0.2
@@ -375,11 +471,7 @@ shot paused
 paused_shot=$last
 sleep 1.2
 shot still_paused
-check "P pauses: the pause lettering stands over the middle of the well" \
-    lettering_shown "$paused_shot"
-check "P pauses: the well stands still" test \
-    "$(($(difference "$paused_shot" "$last" "${well_above_lettering[@]}") + \
-        $(difference "$paused_shot" "$last" "${well_below_lettering[@]}")))" -le 1
+check_paused "P pauses" "$playing_shot" "$paused_shot" "$last"
 key Return
 sleep 1.5
 shot resumed
@@ -389,6 +481,48 @@ sleep 1
 shot resumed_later
 check "Enter resumes: the game moves on" \
     test "$(difference "$resumed_shot" "$last" "${well[@]}")" -ge 1
+
+# ---- Alt+Tab to another window and back: the game waits paused, with no menu open.
+
+xmessage -geometry 300x80+700+650 "another window" >/dev/null 2>&1 &
+other_pid=$!
+other=""
+for _ in $(seq 50); do
+    other=$(xdotool search --onlyvisible --class Xmessage 2>/dev/null | tail -1 || true)
+    [ -n "$other" ] && break
+    sleep 0.1
+done
+[ -n "$other" ] || give_up "a second window (xmessage) opens beside the game"
+sleep 1
+check "the new window takes the focus" bash -c "
+    [ \"\$(xdotool getactivewindow)\" != $window ]"
+shot left_for_the_other_window  # paused by the focus loss
+left_shot=$last
+focus_game
+sleep 0.5
+check "back in the game, Enter resumes it" resume_from "$left_shot"
+sleep 0.5
+shot before_alt_tab
+before_alt_tab=$last
+key alt+Tab
+sleep 1
+check "Alt+Tab goes to the other window" test "$(xdotool getactivewindow)" != "$window"
+key alt+Tab
+sleep 1
+check "Alt+Tab again comes back to the game" test "$(xdotool getactivewindow)" = "$window"
+shot back_from_alt_tab
+back_shot=$last
+sleep 1.2
+shot back_from_alt_tab_later
+check_paused "the game is paused when the player comes back" "$before_alt_tab" "$back_shot" \
+    "$last"
+check "no menu opened on the way (the Options menu's place is unchanged)" \
+    test "$(difference "$before_alt_tab" "$back_shot" "${options_menu[@]}")" -le 2
+end_process "$other_pid"
+other_pid=""
+sleep 0.5
+focus_game
+resume_from "$back_shot"
 
 # ---- Played to the end: drop piece after piece until no new piece fits.
 
@@ -475,6 +609,36 @@ for _ in $(seq 15); do
     fi
 done
 check "Enter on \"game information\" shows the information text" test $information = 1
+
+# ---- The window resized while the device dialog is open: the frame follows the new size.
+
+information_shot=$last
+key F2
+sleep 1.5
+shot dialog_over_information
+check "F2 shows the device dialog over the information" \
+    test "$(difference "$information_shot" "$last" "${dialog_middle[@]}")" -ge 15
+xdotool windowsize "$window" 760 580
+sleep 1.5
+key Escape
+sleep 1.5
+shot resized_under_dialog
+resized_shot=$last
+# The same size reached by an ordinary resize, to compare with: a frame drawn for the new size
+# looks the same, one still drawn for the old size and stretched does not (the text).
+xdotool windowsize "$window" 780 600
+sleep 1
+xdotool windowsize "$window" 760 580
+sleep 1.5
+shot resized_plainly
+# (A stretched frame differs by about 2 on average, all over; a frame of the right size by 0.)
+check "Escape closes the dialog, and the frame is drawn at the size the window got meanwhile" \
+    awk -v d="$("$probe" diff "$resized_shot" "$last" "$ox" "$oy" 760 560)" 'BEGIN { exit !(d < 0.5) }'
+xdotool windowsize "$window" 1014 723
+sleep 1.5
+geometry
+ox=$X
+oy=$((Y + 20))
 key Escape
 check "Escape leaves it for the main menu" wait_for_item 2 menu_after_information
 
@@ -503,6 +667,26 @@ read -r bar_r bar_g bar_b <<<"$bar"
 check "Alt+Enter again returns to the window ($windowed_geometry) with its menu bar" \
     test "${WIDTH}x${HEIGHT}+${X}+${Y}" = "$windowed_geometry" -a "$bar_r" -ge 150
 check "the window shows the main menu again" wait_for_item 2 menu_after_full_screen
+
+# ---- F2 in full screen: the game returns to a window and shows the device dialog there.
+
+key alt+Return
+sleep 2
+key F2
+sleep 2
+geometry
+ox=$X
+oy=$((Y + 20))
+shot dialog_from_full_screen
+find_kind "$last" light "${dialog_middle[@]}"
+check "F2 from full screen shows the dialog in the window ($COUNT light pixels in the middle)" \
+    test "$COUNT" -gt 20000
+key Escape
+sleep 1
+shot dialog_closed
+find_kind "$last" light "${dialog_middle[@]}"
+check "Escape closes it, and the window shows the main menu ($COUNT light pixels)" \
+    test "$COUNT" -lt 12000 -a "$(highlighted_item "$last")" = 2
 
 # ---- Closing: Escape moves to "exit", Enter closes the window and ends the program.
 

@@ -10,8 +10,14 @@
 //   screen_probe mean FILE X Y W H
 //       prints the mean red, green and blue in the rectangle
 //
+//   screen_probe sound FILE
+//       reads the sound the disk audio driver wrote (16-bit stereo at 44100 Hz) and prints one
+//       line "START END" (milliseconds) for each stretch of sound; stretches with less than
+//       a quarter of a second of silence between them are one
+//
 // KIND is one of: bright (a vivid colour: a cell, a marker), orange, red, green, blue, light,
-// black (no channel above 12: the rim of the pause and game-over lettering).
+// black (no channel above 12: the rim of the pause and game-over lettering); solid-KIND counts
+// only pixels inside a patch of KIND, at least 7 x 7 pixels.
 // The rectangle is clipped to the picture. Exit status 2 on bad arguments or an unreadable file.
 #include <algorithm>
 #include <cstdint>
@@ -122,9 +128,37 @@ bool isKind(const std::string& kind, const std::uint8_t* p) {
     return false;
 }
 
+constexpr const char* kSolidPrefix = "solid-";
+constexpr int kSolidReach = 3;
+
+bool isSolid(const std::string& kind) {
+    return kind.rfind(kSolidPrefix, 0) == 0;
+}
+
 bool knownKind(const std::string& kind) {
-    return kind == "bright" || kind == "orange" || kind == "red" || kind == "green" ||
-           kind == "blue" || kind == "light" || kind == "black";
+    const std::string base = isSolid(kind) ? kind.substr(std::string(kSolidPrefix).size()) : kind;
+    return base == "bright" || base == "orange" || base == "red" || base == "green" ||
+           base == "blue" || base == "light" || base == "black";
+}
+
+// A pixel of KIND; of solid-KIND when every pixel up to kSolidReach away is of KIND too, so
+// that thin lines and specks of the colour do not count, only a patch of it.
+bool isPixelOfKind(const Picture& picture, int x, int y, const std::string& kind) {
+    if (!isSolid(kind)) {
+        return isKind(kind, picture.at(x, y));
+    }
+    const std::string base = kind.substr(std::string(kSolidPrefix).size());
+    for (int dy = -kSolidReach; dy <= kSolidReach; ++dy) {
+        for (int dx = -kSolidReach; dx <= kSolidReach; ++dx) {
+            const int nx = x + dx;
+            const int ny = y + dy;
+            if (nx < 0 || ny < 0 || nx >= picture.width || ny >= picture.height ||
+                !isKind(base, picture.at(nx, ny))) {
+                return false;
+            }
+        }
+    }
+    return true;
 }
 
 int find(const Picture& picture, const Rect& rect, const std::string& kind) {
@@ -134,7 +168,7 @@ int find(const Picture& picture, const Rect& rect, const std::string& kind) {
     Rect bounds{picture.width, picture.height, -1, -1};
     for (int y = rect.top; y < rect.bottom; ++y) {
         for (int x = rect.left; x < rect.right; ++x) {
-            if (!isKind(kind, picture.at(x, y))) {
+            if (!isPixelOfKind(picture, x, y, kind)) {
                 continue;
             }
             ++count;
@@ -194,10 +228,43 @@ int mean(const Picture& picture, const Rect& rect) {
     return 0;
 }
 
+constexpr int kSoundRate = 44100;
+constexpr int kSoundThreshold = 64;  // quieter samples are silence (a tail dying away)
+constexpr long kShortestSilence = kSoundRate / 4;
+
+int sound(const char* path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return 2;
+    }
+    long frame = 0;
+    long start = -1;
+    long lastSounding = -1;
+    const auto milliseconds = [](long frames) { return frames * 1000 / kSoundRate; };
+    std::int16_t samples[2];
+    while (in.read(reinterpret_cast<char*>(samples), sizeof samples)) {
+        if (std::abs(samples[0]) > kSoundThreshold || std::abs(samples[1]) > kSoundThreshold) {
+            if (start >= 0 && frame - lastSounding > kShortestSilence) {
+                std::printf("%ld %ld\n", milliseconds(start), milliseconds(lastSounding));
+                start = -1;
+            }
+            if (start < 0) {
+                start = frame;
+            }
+            lastSounding = frame;
+        }
+        ++frame;
+    }
+    if (start >= 0) {
+        std::printf("%ld %ld\n", milliseconds(start), milliseconds(lastSounding));
+    }
+    return 0;
+}
+
 int usage() {
     std::fprintf(stderr,
                  "usage: screen_probe find FILE X Y W H KIND | diff A B X Y W H | mean FILE X Y W "
-                 "H\n");
+                 "H | sound FILE\n");
     return 2;
 }
 
@@ -222,6 +289,9 @@ int main(int argc, char** argv) {
             return usage();
         }
         return mean(first, rect);
+    }
+    if (command == "sound" && argc == 3) {
+        return sound(argv[2]);
     }
     if (command == "diff" && argc == 8) {
         Picture second;

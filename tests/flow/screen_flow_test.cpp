@@ -497,6 +497,39 @@ TEST_F(ScreenFlow, LosingFocusStopsTheMusicWhetherOnOrOff) {
     }
 }
 
+TEST_F(ScreenFlow, LeavingTheWindowDuringPlayPausesSilentlyAsPDoes) {
+    startPlaying(Original);
+    services.take();
+    appTime = 42.5f;
+    send(WM_KILLFOCUS, 0);
+    EXPECT_EQ(state->screen, Paused);
+    EXPECT_EQ(state->pauseStartTime, 42.5f);
+    EXPECT_EQ(services.take(), (Calls{"stop music"}));
+    send(WM_SETFOCUS, 0);
+    EXPECT_EQ(state->screen, Paused) << "coming back does not resume by itself";
+    press(VK_RETURN);
+    ASSERT_EQ(state->screen, Playing);
+
+    appTime = 50.0f;
+    send(WM_SIZE, SIZE_MINIMIZED);
+    EXPECT_EQ(state->screen, Paused);
+    EXPECT_EQ(state->pauseStartTime, 50.0f);
+    EXPECT_EQ(services.take(), nothing);
+}
+
+TEST_F(ScreenFlow, LeavingTheWindowOffPlayChangesNoScreen) {
+    for (Screen screen : {MainMenu, RuleSetMenu, GameOver, HighScores, Screen::GameInfo}) {
+        state->screen = screen;
+        send(WM_KILLFOCUS, 0);
+        send(WM_SIZE, SIZE_MINIMIZED);
+        EXPECT_EQ(state->screen, screen);
+    }
+    startPlaying(Classic);
+    send(WM_SIZE, SIZE_RESTORED);
+    send(WM_SIZE, SIZE_MAXIMIZED);
+    EXPECT_EQ(state->screen, Playing);
+}
+
 TEST_F(ScreenFlow, GainingFocusOrATuneThatEndsStartsTheScreensTuneOnlyWithMusicOn) {
     EXPECT_TRUE(send(WM_SETFOCUS, 0));
     EXPECT_TRUE(send(MM_MCINOTIFY, MCI_NOTIFY_SUCCESSFUL));

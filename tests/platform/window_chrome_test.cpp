@@ -8,6 +8,7 @@
 
 #include "gfx/window.h"
 #include "platform/window.h"
+#include "platform/overlay.h"
 #include "platform/window_internal.h"
 
 namespace {

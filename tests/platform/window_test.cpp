@@ -5,12 +5,15 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "gfx/window.h"
 #include "platform/dialog.h"
+#include "platform/menu_bar.h"
 #include "platform/window_internal.h"
+#include "tests/support/pushed_events.h"
 
 namespace {
 
@@ -70,30 +73,11 @@ protected:
             dispatchMessage(message);
         }
     }
-    void pushMouse(Uint32 type, int x, int y) {
-        SDL_Event event{};
-        event.type = type;
-        if (type == SDL_MOUSEMOTION) {
-            event.motion.windowID = SDL_GetWindowID(SDL_GetWindowFromID(windowId()));
-            event.motion.x = x;
-            event.motion.y = y;
-        } else {
-            event.button.windowID = windowId();
-            event.button.button = SDL_BUTTON_LEFT;
-            event.button.x = x;
-            event.button.y = y;
-        }
-        SDL_PushEvent(&event);
-    }
+    void pushMouse(Uint32 type, int x, int y) { pushed_events::pushMouse(windowId(), type, x, y); }
     void pushKey(Uint32 type, SDL_Keycode key, Uint16 modifiers = KMOD_NONE) {
-        SDL_Event event{};
-        event.type = type;
-        event.key.windowID = windowId();
-        event.key.keysym.sym = key;
-        event.key.keysym.scancode = SDL_GetScancodeFromKey(key);
-        event.key.keysym.mod = modifiers;
-        SDL_PushEvent(&event);
+        pushed_events::pushKey(windowId(), type, key, modifiers);
     }
+    void pushWindowEvent(Uint8 kind) { pushed_events::pushWindowEvent(windowId(), kind); }
     // Clicks at a point of the window (mouse moved there first, so the menu sees it hovered).
     void click(int x, int y) {
         pushMouse(SDL_MOUSEMOTION, x, y);
@@ -191,10 +175,11 @@ TEST_F(WindowTest, ChoosingAMenuItemRunsTheMenuLoopThenSendsItsCommand) {
     pushMouse(SDL_MOUSEBUTTONUP, 20, 10);
     click(40, 32);
     drain();
-    const std::vector<std::uint32_t> expected = {WM_NCHITTEST, WM_ENTERMENULOOP, WM_EXITMENULOOP,
-                                                 WM_COMMAND};
+    const std::vector<std::uint32_t> expected = {WM_NCHITTEST, WM_SYSCOMMAND, WM_ENTERMENULOOP,
+                                                 WM_EXITMENULOOP, WM_COMMAND};
     ASSERT_EQ(seenMessages(), expected);
-    EXPECT_EQ(seen()[3].wParam, menuCommand(kCommandChangeVideoMode));
+    EXPECT_EQ(seen()[1].wParam, SC_MOUSEMENU);
+    EXPECT_EQ(seen()[4].wParam, menuCommand(kCommandChangeVideoMode));
 }
 
 TEST_F(WindowTest, HelpOnTheBarIsACommandToo) {
@@ -209,8 +194,8 @@ TEST_F(WindowTest, EscapeClosesAnOpenMenuWithoutACommand) {
     click(20, 10);
     pushKey(SDL_KEYDOWN, SDLK_ESCAPE);
     drain();
-    EXPECT_EQ(seenMessages(),
-              (std::vector<std::uint32_t>{WM_NCHITTEST, WM_ENTERMENULOOP, WM_EXITMENULOOP}));
+    EXPECT_EQ(seenMessages(), (std::vector<std::uint32_t>{WM_NCHITTEST, WM_SYSCOMMAND,
+                                                          WM_ENTERMENULOOP, WM_EXITMENULOOP}));
 }
 
 TEST_F(WindowTest, AltAloneOpensTheMenuButAltEnterDoesNot) {
@@ -237,6 +222,22 @@ TEST_F(WindowTest, AltAloneOpensTheMenuButAltEnterDoesNot) {
     EXPECT_TRUE(enteredMenu);
 }
 
+TEST_F(WindowTest, AnAltReleaseThatComesWithAFocusLossOpensNoMenu) {
+    // Alt+Tab to another window: the window system takes the Tab, and SDL lets go of the Alt
+    // key it still thinks held just before it reports the focus loss.
+    pushKey(SDL_KEYDOWN, SDLK_LALT, KMOD_LALT);
+    pushKey(SDL_KEYUP, SDLK_LALT, KMOD_NONE);
+    pushWindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
+    pushKey(SDL_KEYDOWN, SDLK_ESCAPE);  // closes the menu should one have opened
+    drain();
+    for (const Seen& s : seen()) {
+        EXPECT_NE(s.message, WM_ENTERMENULOOP);
+        EXPECT_FALSE(s.message == WM_SYSCOMMAND && s.wParam == SC_KEYMENU);
+    }
+    EXPECT_NE(std::find(seenMessages().begin(), seenMessages().end(), WM_KILLFOCUS),
+              seenMessages().end());
+}
+
 TEST_F(WindowTest, AMenuOpenedByAltIsWorkedWithTheArrowsAndEnter) {
     // Alt opens "Options" with its first item highlighted; Down goes to the second, Enter
     // takes it.
@@ -255,6 +256,39 @@ TEST_F(WindowTest, AMenuOpenedByAltIsWorkedWithTheArrowsAndEnter) {
         }
     }
     EXPECT_EQ(commands, std::vector<MessageParam>{menuCommand(kCommandToggleBackground)});
+}
+
+// The messages seen between entering the menu loop and leaving it.
+std::vector<std::uint32_t> seenDuringTheMenuLoop() {
+    const std::vector<std::uint32_t> all = seenMessages();
+    const auto entered = std::find(all.begin(), all.end(), WM_ENTERMENULOOP);
+    const auto left = std::find(entered, all.end(), WM_EXITMENULOOP);
+    if (entered == all.end() || left == all.end()) {
+        return {};
+    }
+    return std::vector<std::uint32_t>(entered + 1, left);
+}
+
+TEST_F(WindowTest,
+       WhileAMenuIsOpenTheWindowHearsEverythingButKeysAndMouseAndLosingTheFocusClosesIt) {
+    click(20, 10);  // "Options"
+    pushKey(SDL_KEYDOWN, SDLK_p);
+    pushKey(SDL_KEYUP, SDLK_p);
+    pushWindowEvent(SDL_WINDOWEVENT_SIZE_CHANGED);
+    pushWindowEvent(SDL_WINDOWEVENT_MINIMIZED);
+    pushWindowEvent(SDL_WINDOWEVENT_RESTORED);
+    postMessage(window, MM_MCINOTIFY, MCI_NOTIFY_SUCCESSFUL, 1);
+    pushWindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
+    pushKey(SDL_KEYDOWN, SDLK_ESCAPE);  // closes the menu should the focus loss not have
+    drain();
+    EXPECT_EQ(seenDuringTheMenuLoop(),
+              (std::vector<std::uint32_t>{WM_ENTERSIZEMOVE, WM_SIZE, WM_EXITSIZEMOVE, WM_SIZE,
+                                          WM_SIZE, MM_MCINOTIFY, WM_KILLFOCUS}));
+    for (const Seen& s : seen()) {
+        EXPECT_FALSE(s.message == WM_KEYDOWN && s.wParam == 'P')
+            << "a key reached the window through an open menu";
+    }
+    EXPECT_FALSE(menuOpen());
 }
 
 int countingProcedure(Dialog&, int controlId, int, void* context) {
@@ -276,6 +310,42 @@ TEST_F(WindowTest, TheModalDialogEndsWithCancelOnEscapeAndOkOnEnter) {
 }
 
 bool menuOpenWhenCancelled = false;
+
+TEST_F(WindowTest, WhileTheDialogIsOpenTheWindowHearsEverythingButKeysAndMouse) {
+    Dialog dialog;
+    dialog.caption = "Modal";
+    dialog.width = 100;
+    dialog.height = 50;
+    pushKey(SDL_KEYDOWN, SDLK_p);
+    pushWindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
+    pushWindowEvent(SDL_WINDOWEVENT_SIZE_CHANGED);
+    pushWindowEvent(SDL_WINDOWEVENT_MINIMIZED);
+    pushWindowEvent(SDL_WINDOWEVENT_RESTORED);
+    postMessage(window, MM_MCINOTIFY, MCI_NOTIFY_SUCCESSFUL, 1);
+    pushWindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
+    pushKey(SDL_KEYDOWN, SDLK_ESCAPE);
+    std::vector<int> commands;
+    EXPECT_EQ(runModalDialog(window, dialog, countingProcedure, &commands), kDialogCancel);
+    EXPECT_EQ(seenMessages(),
+              (std::vector<std::uint32_t>{WM_KILLFOCUS, WM_ENTERSIZEMOVE, WM_SIZE, WM_EXITSIZEMOVE,
+                                          WM_SIZE, WM_SIZE, MM_MCINOTIFY, WM_SETFOCUS}));
+    EXPECT_EQ(seen()[4].wParam, SIZE_MINIMIZED);
+}
+
+TEST_F(WindowTest, ClosingTheWindowEndsTheDialogWithCancelAndTheCloseStaysQueued) {
+    Dialog dialog;
+    dialog.caption = "Modal";
+    dialog.width = 100;
+    dialog.height = 50;
+    pushWindowEvent(SDL_WINDOWEVENT_CLOSE);
+    std::vector<int> commands;
+    EXPECT_EQ(runModalDialog(window, dialog, countingProcedure, &commands), kDialogCancel);
+    EXPECT_EQ(commands, std::vector<int>{kDialogCancel});
+    EXPECT_TRUE(isWindow(window));
+    WindowMessage message;
+    ASSERT_TRUE(peekMessage(message, true));
+    EXPECT_EQ(message.message, WM_CLOSE);
+}
 
 int menuWatchingProcedure(Dialog&, int controlId, int, void*) {
     if (controlId == kDialogCancel) {
@@ -380,6 +450,29 @@ TEST_F(WindowTest, TabGoesFromControlToControlAndOnceIntoARadioGroupAtItsChecked
     std::vector<int> commands;
     EXPECT_EQ(runModalDialog(window, dialog, recordingProcedure, &commands), kDialogCancel);
     EXPECT_EQ(commands, (std::vector<int>{601, kDialogCancel}));
+}
+
+TEST_F(WindowTest, EnterWorksThePushButtonThatHasTheKeyboard) {
+    Dialog dialog = tabbingDialog();
+    // From the list to the radio button, to OK, to Cancel; Enter there is Cancel.
+    for (int step = 0; step < 3; ++step) {
+        pushKey(SDL_KEYDOWN, SDLK_TAB);
+        pushKey(SDL_KEYUP, SDLK_TAB);
+    }
+    pushKey(SDL_KEYDOWN, SDLK_RETURN);
+    std::vector<int> commands;
+    EXPECT_EQ(runModalDialog(window, dialog, recordingProcedure, &commands), kDialogCancel);
+    EXPECT_EQ(commands, std::vector<int>{kDialogCancel});
+}
+
+TEST_F(WindowTest, EnterAwayFromThePushButtonsIsTheDefaultButton) {
+    Dialog dialog = tabbingDialog();
+    pushKey(SDL_KEYDOWN, SDLK_TAB);  // to the radio button
+    pushKey(SDL_KEYUP, SDLK_TAB);
+    pushKey(SDL_KEYDOWN, SDLK_RETURN);
+    std::vector<int> commands;
+    EXPECT_EQ(runModalDialog(window, dialog, recordingProcedure, &commands), kDialogOk);
+    EXPECT_EQ(commands, std::vector<int>{kDialogOk});
 }
 
 TEST_F(WindowTest, ShiftTabGoesBackRoundTheEnd) {

@@ -49,7 +49,7 @@ std::vector<std::string> gameInfoLines() {
         table({"Rule set   Fall speed       Bonus objects", "Classic    1 row/s x level  none",
                "Original   2 rows/s x level gold star, crystal",
                "Crazy      3 rows/s x level gold star, crystal"}),
-        {"The level rises every 90 seconds of play.", ""},
+        {"The level rises every 90 seconds of play.", "Leaving the window pauses the game.", ""},
         table({"Piece lands        5   Level up  50 x old level",
                "1 row            100   2 rows    250", "3 rows           400   4 rows    600",
                "Gold star        500   Crystal   empties well"}),
@@ -163,6 +163,9 @@ std::string helpPage() {
     <tr><td><kbd>Space</kbd></td><td>Drop the piece (70 rows a second).</td></tr>
     <tr><td><kbd>Esc</kbd> or <kbd>P</kbd></td><td>Pause the game; the clock stops.</td></tr>
   </table>
+  <p class="note">The game also pauses itself when you leave its window: when another window
+    takes the focus (<kbd>Alt</kbd>+<kbd>Tab</kbd>, a click elsewhere) or the window is
+    minimised. Coming back, you find it paused; <kbd>Enter</kbd> resumes.</p>
   <h3>Paused and game over</h3>
   <table class="keys">
     <tr><th>Key</th><th>Action</th></tr>
@@ -260,8 +263,9 @@ std::string helpPage() {
     <kbd>Enter</kbd> or <kbd>Space</kbd> takes the highlighted item and <kbd>Esc</kbd> closes
     the menu. In the <i>Select Device</i> dialog <kbd>Tab</kbd> and <kbd>Shift</kbd>+<kbd>Tab</kbd>
     go from control to control, the arrow keys too and within a group of choices,
-    <kbd>Space</kbd> works the one highlighted, <kbd>Enter</kbd> is OK and <kbd>Esc</kbd>
-    Cancel (or, in an open list, takes the item or shuts the list).</p>
+    <kbd>Space</kbd> works the one highlighted, <kbd>Enter</kbd> works the highlighted button
+    (OK when no button is highlighted) and <kbd>Esc</kbd> is Cancel (or, in an open list, takes
+    the item or shuts the list).</p>
   <p class="note">Both options are remembered from one run of the game to the next.</p>
 </section>
 
