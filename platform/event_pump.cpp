@@ -2,14 +2,39 @@
 
 #include <deque>
 #include <mutex>
+#include <vector>
 
 #include "platform/event_translation.h"
+#include "platform/gamepad_events.h"
 #include "platform/overlay.h"
 #include "platform/window_internal.h"
 
 namespace {
 
-std::deque<WindowMessage> pending;
+// The messages waiting for their windows, first in, first out. Its storage is kept when the
+// last message is taken, so a steady stream of key messages costs no memory from the heap.
+class MessageQueue {
+public:
+    bool empty() const { return head_ == messages_.size(); }
+    const WindowMessage& front() const { return messages_[head_]; }
+    void pop_front() {
+        if (++head_ == messages_.size()) {
+            messages_.clear();
+            head_ = 0;
+        }
+    }
+    void push_back(const WindowMessage& message) { messages_.push_back(message); }
+    template <typename Iterator>
+    void append(Iterator first, Iterator last) {
+        messages_.insert(messages_.end(), first, last);
+    }
+
+private:
+    std::vector<WindowMessage> messages_;
+    std::size_t head_ = 0;
+};
+
+MessageQueue pending;
 std::mutex postedLock;
 std::deque<WindowMessage> posted;  // from postMessage, possibly from other threads
 bool quitPosted = false;
@@ -95,7 +120,7 @@ bool opensMenuWithMouse(const WindowRecord& record, const SDL_Event& event) {
 
 void takePostedMessages() {
     const std::lock_guard<std::mutex> hold(postedLock);
-    pending.insert(pending.end(), posted.begin(), posted.end());
+    pending.append(posted.begin(), posted.end());
     posted.clear();
 }
 
@@ -113,13 +138,71 @@ void deliverToWindow(const WindowRecord& record, const SDL_Event& event) {
     }
     WindowMessage messages[kMaxMessagesPerEvent];
     const std::size_t count = translateEvent(event, eventInfoFor(record), messages);
-    pending.insert(pending.end(), messages, messages + count);
+    pending.append(messages, messages + count);
     if (opensMenuByKeyboard(event)) {
         pending.push_back(WindowMessage{record.handle, WM_SYSCOMMAND, SC_KEYMENU, 0});
     }
 }
 
+void absorbEvent(const SDL_Event& event);
+
+PadSituation padSituation() {
+    const WindowRecord* record = firstLiveWindowRecord();
+    if (record == nullptr) {
+        return PadSituation{0, runningLoop != nullptr, false};
+    }
+    return PadSituation{SDL_GetWindowID(record->sdl), runningLoop != nullptr,
+                        menuBarHeightOf(*record) > 0};
+}
+
+// A pad's keys go where the keyboard's would; its other requests go to the main window.
+bool absorbPadOutput(const PadOutput& out) {
+    for (std::size_t i = 0; i < out.keyCount; ++i) {
+        absorbEvent(out.keys[i]);
+    }
+    const WindowRecord* record = firstLiveWindowRecord();
+    if (record != nullptr && out.opensMenu && runningLoop == nullptr) {
+        pending.push_back(WindowMessage{record->handle, WM_SYSCOMMAND, SC_KEYMENU, 0});
+    }
+    if (record != nullptr && out.padRemoved) {
+        pending.push_back(WindowMessage{record->handle, WM_INPUT_DEVICE_CHANGE, GIDC_REMOVAL, 0});
+    }
+    return out.keyCount > 0 || out.opensMenu || out.padRemoved;
+}
+
+bool absorbPadRepeats() {
+    PadOutput out;
+    takeGamepadRepeats(padSituation(), out);
+    return absorbPadOutput(out);
+}
+
+// What a wait of the pump brought.
+enum class Arrival { Nothing, Event, PadRepeat };
+
+// Waits for the next event, or until the repeat of a direction held on a pad is due and
+// taken. Nothing when SDL cannot wait.
+Arrival waitForEvent(SDL_Event& event) {
+    for (;;) {
+        const int untilRepeat = millisecondsToGamepadRepeat();
+        if (untilRepeat < 0) {
+            return SDL_WaitEvent(&event) != 0 ? Arrival::Event : Arrival::Nothing;
+        }
+        if (SDL_WaitEventTimeout(&event, untilRepeat) != 0) {
+            return Arrival::Event;
+        }
+        if (absorbPadRepeats()) {
+            return Arrival::PadRepeat;
+        }
+    }
+}
+
 void absorbEvent(const SDL_Event& event) {
+    if (isGamepadEvent(event)) {
+        PadOutput out;
+        takeGamepadEvent(event, padSituation(), out);
+        absorbPadOutput(out);
+        return;
+    }
     if (event.type == postedMessageEventType()) {
         takePostedMessages();
         return;
@@ -202,12 +285,17 @@ bool modalLoopKeeps(const SDL_Event& event) {
 }
 
 bool pumpOneEvent(bool wait) {
+    ensureGamepads();
+    if (absorbPadRepeats()) {
+        return true;
+    }
     SDL_Event event;
-    const bool got = wait ? SDL_WaitEvent(&event) != 0 : SDL_PollEvent(&event) != 0;
-    if (got) {
+    const Arrival arrival = wait ? waitForEvent(event)
+                                 : (SDL_PollEvent(&event) != 0 ? Arrival::Event : Arrival::Nothing);
+    if (arrival == Arrival::Event) {
         absorbEvent(event);
     }
-    return got;
+    return arrival != Arrival::Nothing;
 }
 
 bool runModalTurn(ModalLoop& loop, WindowHandle window) {

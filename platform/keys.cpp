@@ -4,6 +4,7 @@
 
 #include <array>
 
+#include "platform/gamepad.h"
 #include "platform/messages.h"
 
 namespace {
@@ -120,7 +121,13 @@ std::uint32_t codeFor(const KeyRow& row, bool numLockOn) {
     return numLockOn ? row.withNumLock : row.withoutNumLock;
 }
 
+constexpr std::uint16_t kKeyHeld = 0x8000;
+
+// Held on the keyboard or on a pad.
 std::uint16_t keyboardKeyState(std::uint32_t virtualKey) {
+    if (gamepadHoldsKey(virtualKey)) {
+        return kKeyHeld;
+    }
     int keyCount = 0;
     const Uint8* held = SDL_GetKeyboardState(&keyCount);
     if (held == nullptr) {
@@ -133,7 +140,7 @@ std::uint16_t keyboardKeyState(std::uint32_t virtualKey) {
         }
         const SDL_Scancode scancode = SDL_GetScancodeFromKey(row.sdlKey);
         if (scancode != SDL_SCANCODE_UNKNOWN && scancode < keyCount && held[scancode] != 0) {
-            return 0x8000;
+            return kKeyHeld;
         }
     }
     return 0;

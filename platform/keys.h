@@ -10,11 +10,11 @@
 std::uint32_t virtualKeyFromSdl(std::int32_t sdlKeycode, std::uint16_t sdlModifiers);
 
 // The state of a virtual key as the game polls it: the high bit (0x8000) is set while the
-// key is held. Answered by the installed key-state function.
+// key is held, on the keyboard or on a pad. Answered by the installed key-state function.
 std::uint16_t keyState(std::uint32_t virtualKey);
 
 using KeyStateFunction = std::uint16_t (*)(std::uint32_t virtualKey);
 
-// Replaces the key-state source (nullptr puts back the keyboard's); returns the one before.
-// Tests use it to hold keys down without a keyboard.
+// Replaces the key-state source (nullptr puts back the keyboard's and the pads'); returns the one
+// before. Tests use it to hold keys down without a keyboard.
 KeyStateFunction setKeyStateFunction(KeyStateFunction function);

@@ -26,6 +26,7 @@ constexpr std::uint32_t WM_SETCURSOR = 0x0020;
 constexpr std::uint32_t WM_GETMINMAXINFO = 0x0024;
 constexpr std::uint32_t WM_CONTEXTMENU = 0x007B;
 constexpr std::uint32_t WM_NCHITTEST = 0x0084;
+constexpr std::uint32_t WM_INPUT_DEVICE_CHANGE = 0x00FE;
 constexpr std::uint32_t WM_KEYDOWN = 0x0100;
 constexpr std::uint32_t WM_KEYUP = 0x0101;
 constexpr std::uint32_t WM_CHAR = 0x0102;
@@ -62,6 +63,10 @@ constexpr MessageParam PBT_APMRESUMESUSPEND = 0x0007;
 
 // Result of the hit test: the point lies in the client area.
 constexpr MessageResult HTCLIENT = 1;
+
+// wParam of the input-device change: a device was added or removed.
+constexpr MessageParam GIDC_ARRIVAL = 1;
+constexpr MessageParam GIDC_REMOVAL = 2;
 
 // wParam of the music completion notice.
 constexpr MessageParam MCI_NOTIFY_SUCCESSFUL = 0x0001;

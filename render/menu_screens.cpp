@@ -107,7 +107,7 @@ std::size_t appendText(char* text, std::size_t size, std::size_t length, const c
 }  // namespace
 
 void formatHighScoreLine(char* text, std::size_t size, int rank, const HighScoreEntry& entry,
-                         bool editing) {
+                         bool editing, char letterAtCursor) {
     if (size == 0) {
         return;
     }
@@ -128,7 +128,8 @@ void formatHighScoreLine(char* text, std::size_t size, int rank, const HighScore
     text[0] = '\0';
     std::size_t length = appendText(text, size, 0, rankPart);
     if (editing) {
-        length = appendRepeated(text, size, length, nameCursor, 1);
+        const bool letterShown = letterAtCursor != '\0' && letterAtCursor != ' ';
+        length = appendRepeated(text, size, length, letterShown ? letterAtCursor : nameCursor, 1);
         length = appendRepeated(text, size, length, leaderDot, dots - 1);
     } else {
         length = appendRepeated(text, size, length, leaderDot, dots);
@@ -183,7 +184,8 @@ void drawHighScoreScreen(GameScene& scene, const SceneInput& input) {
             setTextColour(scene, 0.1f, 0.4f, 0.1f, 1.0f);
         }
         formatHighScoreLine(scene.textBuffer, sizeof scene.textBuffer, i,
-                            tableRow(input.highScores, group, i), editing);
+                            tableRow(input.highScores, group, i), editing,
+                            input.nameEntry.letterAtCursor);
         drawSceneText(scene, scene.textBuffer, 0.0f, 7.0f - 3.3f * static_cast<float>(i), listDepth,
                       textCentred);
     }

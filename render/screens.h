@@ -38,5 +38,6 @@ void formatGameClock(char* text, std::size_t size, int gameClock);
 // One line of the high-score list for rank 0..9: the rank and name, leader dots and the score,
 // "1  NAME........1234". While the line's name is being typed, the cursor '_' stands right
 // behind the name: in place of the first leader dot, or inserted there when the line has none.
+// A letter being chosen at the cursor (letterAtCursor, not 0 or Space) stands there instead.
 void formatHighScoreLine(char* text, std::size_t size, int rank, const HighScoreEntry& entry,
-                         bool editing);
+                         bool editing, char letterAtCursor = '\0');

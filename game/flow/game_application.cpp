@@ -3,6 +3,7 @@
 #include "game/flow/screen_flow.h"
 #include "game/rules/session.h"
 #include "platform/clock.h"
+#include "platform/gamepad.h"
 #include "platform/keys.h"
 #include "platform/shell.h"
 #include "platform/window.h"
@@ -26,6 +27,20 @@ bool isHeld(std::uint32_t virtualKey) {
 
 bool isFirstPress(std::uint32_t message, MessageLong lParam) {
     return message == WM_KEYDOWN && (lParam & kKeyWasDownBit) == 0;
+}
+
+// What a pad's buttons stand for on the screen shown.
+PadUse padUseFor(const GameState& state) {
+    switch (state.screen) {
+        case Playing:
+            return PadUse::Play;
+        case Paused:
+            return PadUse::Paused;
+        case HighScores:
+            return state.nameEntry.nameEntryActive ? PadUse::NameEntry : PadUse::Menus;
+        default:
+            return PadUse::Menus;
+    }
 }
 
 }  // namespace
@@ -91,6 +106,7 @@ ResultCode GameApplication::advanceScene() {
                            isHeld(VK_RIGHT) || pressed_.right, isHeld(VK_DOWN) || pressed_.down};
     pressed_ = PressedArrows{};
     advanceGame(state_->session, state_->well, state_->screen, input, *this);
+    useGamepadFor(padUseFor(*state_));
     return kResultOk;
 }
 
@@ -120,6 +136,7 @@ SceneInput GameApplication::sceneInput() {
 }
 
 ResultCode GameApplication::drawScene() {
+    state_->nameEntry.letterAtCursor = gamepadLetterAtCursor();
     return ::drawScene(scene_, sceneInput());
 }
 
@@ -150,7 +167,9 @@ MessageResult GameApplication::handleMessage(WindowHandle window, std::uint32_t 
     if (isFirstPress(message, lParam)) {
         notePressedArrow(static_cast<std::uint32_t>(wParam));
     }
-    if (!handleGameMessage(*state_, *this, message, wParam, appTime)) {
+    const bool handled = handleGameMessage(*state_, *this, message, wParam, appTime);
+    useGamepadFor(padUseFor(*state_));
+    if (!handled) {
         return 0;
     }
     return Application3D::handleMessage(window, message, wParam, lParam);

@@ -50,8 +50,9 @@ public:
     // other file.
     ResultCode shutdownScene() override;
 
-    // The screens' keys, menu commands, focus changes and the end of a tune, then the frame's
-    // own handling; the context menu message ends here with 0.
+    // The screens' keys, menu commands, focus changes, a pad going away and the end of a tune,
+    // then the frame's own handling; the context menu message ends here with 0. Afterwards the
+    // pads hear what the screen shown wants of them.
     MessageResult handleMessage(WindowHandle window, std::uint32_t message, MessageParam wParam,
                                 MessageLong lParam) override;
 

@@ -31,10 +31,12 @@ struct HighScoreTable {
 };
 
 // The new entry being named after a good game: while nameEntryActive is 1, row newEntryRank of
-// the group of the current rule set receives the typed name.
+// the group of the current rule set receives the typed name. letterAtCursor is the letter a
+// pad is choosing for the next place of the name, shown at the cursor; 0 when none is.
 struct NameEntry {
     std::int32_t nameEntryActive = 0;
     std::int32_t newEntryRank = 0;
+    char letterAtCursor = '\0';
 };
 
 // The name as text, up to its terminating zero.

@@ -229,7 +229,8 @@ void handleKey(GameState& state, GameServices& services, std::uint32_t key, floa
 }
 
 // Leaving the window during play, by losing the focus or minimising it, pauses the game as
-// P does; the player comes back to the pause display and resumes with Enter.
+// P does; the player comes back to the pause display and resumes with Enter. So does losing
+// the pad one plays with.
 void pauseWhenWindowLeft(GameState& state, float appTime) {
     if (state.screen == Playing) {
         state.screen = Paused;
@@ -292,6 +293,11 @@ bool handleGameMessage(GameState& state, GameServices& services, std::uint32_t m
             return true;
         case WM_SETFOCUS:
             chooseMusic(state, services);
+            return true;
+        case WM_INPUT_DEVICE_CHANGE:
+            if (wParam == GIDC_REMOVAL) {
+                pauseWhenWindowLeft(state, appTime);
+            }
             return true;
         case MM_MCINOTIFY:
             if (wParam == MCI_NOTIFY_SUCCESSFUL) {

@@ -15,10 +15,10 @@ extern const char* const musicFiles[musicTrackCount];
 
 // Handles one window message at application time appTime: WM_KEYDOWN (wParam the virtual-key
 // code), WM_COMMAND 40013, 40014 and 40015 (low word of wParam), WM_SETFOCUS, WM_KILLFOCUS,
-// WM_SIZE and MM_MCINOTIFY; every other message changes nothing. Losing the focus or being
-// minimised while Playing pauses the game. Returns false for WM_CONTEXTMENU, which
-// must end here with result 0 (no context menu is ever shown); true for every other message,
-// which then goes on to the frame's handler.
+// WM_SIZE, WM_INPUT_DEVICE_CHANGE and MM_MCINOTIFY; every other message changes nothing.
+// Losing the focus, being minimised or an input device removed while Playing pauses the game.
+// Returns false for WM_CONTEXTMENU, which must end here with result 0 (no context menu is ever
+// shown); true for every other message, which then goes on to the frame's handler.
 bool handleGameMessage(GameState& state, GameServices& services, std::uint32_t message,
                        MessageParam wParam, float appTime);
 

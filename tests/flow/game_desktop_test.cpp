@@ -8,24 +8,16 @@
 #include <thread>
 
 #include "game/flow/game_application.h"
-#include "gfx/soft/soft_device.h"
-#include "gfx/window.h"
 #include "platform/keys.h"
 #include "platform/window.h"
 #include "tests/audio/test_files.h"
+#include "tests/flow/game_on_reference_device.h"
 #include "tests/soak/game_in_process.h"
 #include "tests/support/pushed_events.h"
 
 namespace {
 
-constexpr std::int64_t kFrameMicroseconds = 16000;
 constexpr int kFramesForAPiece = 200;
-
-IDirect3D8* makeReferenceOnlyDirect3D(UINT) {
-    std::vector<std::unique_ptr<DeviceBackend>> backends;
-    backends.push_back(kolvane::soft::makeSoftwareDeviceBackend());
-    return createDirect3DWithBackends(std::move(backends));
-}
 
 // No key is held: pushed events do not move SDL's keyboard state, and the tests want only
 // what the messages bring.
@@ -71,22 +63,10 @@ public:
 
 class GameOnTheDesktop : public ::testing::Test {
 protected:
-    void SetUp() override {
-        previousMaker_ = setDirect3DMaker(makeReferenceOnlyDirect3D);
-        previousKeys_ = setKeyStateFunction(noKeyHeld);
-        setPresentWait(false);
-    }
+    void SetUp() override { previousKeys_ = setKeyStateFunction(noKeyHeld); }
     void TearDown() override {
-        if (game_ != nullptr && game_->mainWindow != nullptr) {
-            sendMessage(game_->mainWindow, WM_CLOSE, 0, 0);
-        }
-        game_.reset();
-        WindowMessage message;
-        while (peekMessage(message, true)) {
-        }
-        setPresentWait(true);
+        closeGame(game_);
         setKeyStateFunction(previousKeys_);
-        setDirect3DMaker(previousMaker_);
     }
 
     ListenedGame& startGame() {
@@ -117,18 +97,7 @@ protected:
 
     // What the main loop does between two frames: every message waiting is handled, then,
     // while the window is active and may render, one frame step 16 ms later.
-    void loopOnce() {
-        WindowMessage message;
-        while (peekMessage(message, true)) {
-            if (message.message != WM_QUIT && !translateAccelerator(game_->mainWindow, message)) {
-                dispatchMessage(message);
-            }
-        }
-        SimulatedClock::advanceMicroseconds(kFrameMicroseconds);
-        if (game_->isActive && game_->canRender) {
-            ASSERT_GE(game_->frameStep(), 0);
-        }
-    }
+    void loopOnce() { ASSERT_GE(runMainLoopTurn(*game_), 0); }
 
     // From the main menu: Enter, Enter starts a Classic game; frames until its first piece.
     void playUntilAPieceFalls() {
@@ -147,10 +116,10 @@ protected:
     MediaDirectory media_;
     BoxRecorder boxes_;
     SimulatedClock clock_;
+    OnReferenceDevice referenceDevice_;
     std::unique_ptr<ListenedGame> game_;
 
 private:
-    Direct3DMaker previousMaker_ = nullptr;
     KeyStateFunction previousKeys_ = nullptr;
 };
 

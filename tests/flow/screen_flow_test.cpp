@@ -530,6 +530,23 @@ TEST_F(ScreenFlow, LeavingTheWindowOffPlayChangesNoScreen) {
     EXPECT_EQ(state->screen, Playing);
 }
 
+TEST_F(ScreenFlow, AnInputDeviceRemovedDuringPlayPausesSilentlyAndOneAddedDoesNot) {
+    for (Screen screen : {MainMenu, RuleSetMenu, GameOver, HighScores, Screen::GameInfo}) {
+        state->screen = screen;
+        EXPECT_TRUE(send(WM_INPUT_DEVICE_CHANGE, GIDC_REMOVAL));
+        EXPECT_EQ(state->screen, screen);
+    }
+    startPlaying(Crazy);
+    services.take();
+    appTime = 7.0f;
+    send(WM_INPUT_DEVICE_CHANGE, GIDC_ARRIVAL);
+    EXPECT_EQ(state->screen, Playing);
+    send(WM_INPUT_DEVICE_CHANGE, GIDC_REMOVAL);
+    EXPECT_EQ(state->screen, Paused);
+    EXPECT_EQ(state->pauseStartTime, 7.0f);
+    EXPECT_EQ(services.take(), nothing) << "the music plays on";
+}
+
 TEST_F(ScreenFlow, GainingFocusOrATuneThatEndsStartsTheScreensTuneOnlyWithMusicOn) {
     EXPECT_TRUE(send(WM_SETFOCUS, 0));
     EXPECT_TRUE(send(MM_MCINOTIFY, MCI_NOTIFY_SUCCESSFUL));

@@ -13,66 +13,22 @@
 #include "platform/dialog.h"
 #include "platform/menu_bar.h"
 #include "platform/window_internal.h"
+#include "tests/platform/recorded_window.h"
 #include "tests/support/pushed_events.h"
 
 namespace {
-
-struct Seen {
-    std::uint32_t message;
-    MessageParam wParam;
-};
-
-std::vector<Seen>& seen() {
-    static std::vector<Seen> messages;
-    return messages;
-}
-
-MessageResult recordingProcedure(WindowHandle window, std::uint32_t message, MessageParam wParam,
-                                 MessageLong lParam) {
-    if (message != WM_PAINT) {
-        seen().push_back(Seen{message, wParam});
-    }
-    return defaultWindowProcedure(window, message, wParam, lParam);
-}
-
-std::vector<std::uint32_t> seenMessages() {
-    std::vector<std::uint32_t> numbers;
-    for (const Seen& s : seen()) {
-        numbers.push_back(s.message);
-    }
-    return numbers;
-}
-
-constexpr std::uint32_t kWindowed = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
 
 class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         seen().clear();
-        WindowDescription description;
-        description.title = "Window test";
-        description.style = kWindowed;
-        description.clientWidth = 320;
-        description.clientHeight = 200;
-        description.withMenuBar = true;
-        description.procedure = recordingProcedure;
-        window = createWindow(description);
+        window = createRecordedWindow("Window test");
         ASSERT_NE(window, nullptr) << SDL_GetError();
         drain();
         seen().clear();
     }
-    void TearDown() override {
-        if (isWindow(window)) {
-            destroyWindow(window);
-        }
-        drain();
-    }
-    void drain() {
-        WindowMessage message;
-        while (peekMessage(message, true)) {
-            dispatchMessage(message);
-        }
-    }
+    void TearDown() override { destroyRecordedWindow(window); }
+    void drain() { dispatchQueuedMessages(); }
     void pushMouse(Uint32 type, int x, int y) { pushed_events::pushMouse(windowId(), type, x, y); }
     void pushKey(Uint32 type, SDL_Keycode key, Uint16 modifiers = KMOD_NONE) {
         pushed_events::pushKey(windowId(), type, key, modifiers);
@@ -371,31 +327,8 @@ TEST_F(WindowTest, TheMenuBarStaysShutWhileTheModalDialogIsUp) {
     }
 }
 
-int radioProcedure(Dialog& dialog, int controlId, int, void* context) {
-    static_cast<std::vector<int>*>(context)->push_back(controlId);
-    if (controlId == 601 && dialog.control(601)->checked) {
-        return kDialogOk;
-    }
-    return controlId == kDialogCancel ? kDialogCancel : -1;
-}
-
 TEST_F(WindowTest, TheDialogIsWorkedWithTheArrowsAndSpace) {
-    Dialog dialog;
-    dialog.caption = "Keys";
-    dialog.width = 100;
-    dialog.height = 50;
-    for (int id : {600, 601}) {
-        DialogControl radio;
-        radio.kind = ControlKind::RadioButton;
-        radio.id = id;
-        radio.text = id == 600 ? "first" : "second";
-        radio.x = 10;
-        radio.y = id == 600 ? 5 : 20;
-        radio.width = 80;
-        radio.height = 10;
-        radio.checked = id == 600;
-        dialog.controls.push_back(radio);
-    }
+    Dialog dialog = twoRadioButtons("Keys");
     for (SDL_Keycode key : {SDLK_DOWN, SDLK_SPACE}) {
         pushKey(SDL_KEYDOWN, key);
         pushKey(SDL_KEYUP, key);

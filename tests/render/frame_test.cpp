@@ -526,6 +526,21 @@ TEST(HighScoreLine, TheCursorStandsRightBehindTheNameBeingTyped) {
     EXPECT_EQ(std::strlen(line), 19u) << "a long line is cut at the buffer";
 }
 
+TEST(HighScoreLine, TheLetterAPadIsChoosingStandsInPlaceOfTheCursor) {
+    HighScoreEntry entry;
+    char line[80];
+    entry.score = 50;
+    setEntryName(entry, "BO");
+    formatHighScoreLine(line, sizeof line, 4, entry, true, 'K');
+    EXPECT_STREQ(line, "5  BOK..................50");
+    formatHighScoreLine(line, sizeof line, 4, entry, true, '7');
+    EXPECT_STREQ(line, "5  BO7..................50");
+    formatHighScoreLine(line, sizeof line, 4, entry, true, ' ');
+    EXPECT_STREQ(line, "5  BO_..................50") << "a blank chosen shows as the cursor";
+    formatHighScoreLine(line, sizeof line, 4, entry, false, 'K');
+    EXPECT_STREQ(line, "5  BO...................50") << "only on the line being named";
+}
+
 TEST_F(FrameTest, TheHighScoreScreenListsTenCentredLinesAndPulsesTheOneBeingNamed) {
     f.session.gameMode = Crazy;
     for (int row = 0; row < 10; ++row) {

@@ -99,6 +99,13 @@ TEST_P(GameScreens, HighScoresDuringNameEntry) {
     show(HighScores, "high_scores", 30);
 }
 
+TEST_P(GameScreens, HighScoresWithAPadChoosingTheNextLetter) {
+    setEntryName(tableRow(highScores, Original, 0), "KOL");
+    tableRow(highScores, Original, 0).score = 1234;
+    nameEntry = NameEntry{1, 0, 'V'};
+    show(HighScores, "high_scores_pad_letter", 30);
+}
+
 TEST_P(GameScreens, InformationScreen) {
     backgroundVariant = 0;
     show(GameInfo, "game_info", 2);

@@ -19,10 +19,11 @@ constexpr const char* lineEnd = "\r\n";
 constexpr const char* lineEnd = "\n";
 #endif
 
-// The information screen shows lines of up to 49 characters, and twenty of them inside its
-// panel, without scrolling: the whole text is written to fit those, with one line to spare.
-// The rest of what there is to know is on the help page.
-constexpr std::size_t infoLineWidth = 49;
+// The information screen shows twenty lines inside its panel, without scrolling, and the game
+// keeps 49 characters a line, following a line of exactly 49 with an empty one: the whole text
+// is written in lines of up to 48 characters to fit those. The rest of what there is to know is
+// on the help page.
+constexpr std::size_t infoLineWidth = 48;
 constexpr std::size_t infoLinesOnScreen = 20;
 
 // A group of lines padded to one width: the game centres each line, so a table lines up only
@@ -41,20 +42,22 @@ std::vector<std::string> table(std::vector<std::string> rows) {
 std::vector<std::string> gameInfoLines() {
     std::vector<std::vector<std::string>> blocks = {
         {"KOLVANE 2001: fill whole rows to clear them.",
-         "Touch a bonus object with the falling piece.", ""},
+         "Touch a bonus object with the falling piece."},
         table({"Left, Right    move      Up, keypad 5  turn",
                "Down           faster    Space         drop",
                "Esc, P         pause     Enter         resume"}),
+        table({"Pad: d-pad/stick arrows  A Enter, turn  X/Y drop",
+               "B Esc  Start pause, resume  Back menu (or Esc)",
+               "Name: Up/Down pick, A take, B erase, Start save"}),
         {""},
         table({"Rule set   Fall speed       Bonus objects", "Classic    1 row/s x level  none",
                "Original   2 rows/s x level gold star, crystal",
                "Crazy      3 rows/s x level gold star, crystal"}),
-        {"The level rises every 90 seconds of play.", "Leaving the window pauses the game.", ""},
+        {"Level up every 90 seconds. Leaving pauses play.", ""},
         table({"Piece lands        5   Level up  50 x old level",
                "1 row            100   2 rows    250", "3 rows           400   4 rows    600",
                "Gold star        500   Crystal   empties well"}),
-        {"Music: Ode to Joy (Beethoven) and In the Hall",
-         "of the Mountain King (Grieg), arranged by us."}};
+        {"Ode to Joy (Beethoven), Mountain King (Grieg)"}};
     std::vector<std::string> lines;
     for (const auto& block : blocks) {
         lines.insert(lines.end(), block.begin(), block.end());
@@ -189,6 +192,32 @@ std::string helpPage() {
     <tr><td><kbd>F2</kbd></td><td>Open <i>Change video mode...</i>, as the menu item
       does.</td></tr>
   </table>
+</section>
+
+<section id="gamepad">
+  <h2>Gamepad</h2>
+  <p>Any common gamepad works beside the keyboard, in play and on every screen, and may be
+  plugged in while the game runs; with several connected, any of them plays. Pulling out a pad
+  during play pauses the game, as leaving the window does.</p>
+  <table class="keys">
+    <tr><th>Button</th><th>Action</th></tr>
+    <tr><td>D-pad or left stick</td><td>The arrow keys: move, turn (up) and fall faster
+      (down) in play, held as a key is held; on the menus a held direction repeats.</td></tr>
+    <tr><td><kbd>A</kbd></td><td>Turn the piece in play; <kbd>Enter</kbd> on the menus and
+      when paused.</td></tr>
+    <tr><td><kbd>X</kbd> or <kbd>Y</kbd></td><td>Drop the piece (<kbd>Space</kbd>).</td></tr>
+    <tr><td><kbd>B</kbd></td><td><kbd>Esc</kbd>: pause, back to the main menu.</td></tr>
+    <tr><td><kbd>Start</kbd></td><td>Pause the game (<kbd>P</kbd>) and resume it
+      (<kbd>Enter</kbd>); <kbd>Enter</kbd> on the menus.</td></tr>
+    <tr><td><kbd>Back</kbd></td><td>Open <i>Options</i> on the menu bar; in full screen, where
+      there is no menu bar, <kbd>Esc</kbd>. In an open menu or the <i>Select Device</i> dialog
+      the d-pad moves, <kbd>A</kbd> takes the highlighted item or control, <kbd>Start</kbd> is
+      <kbd>Enter</kbd> and <kbd>B</kbd> or <kbd>Back</kbd> closes.</td></tr>
+  </table>
+  <p>To enter your name with the pad: <kbd>Up</kbd> and <kbd>Down</kbd> run through the
+  letters A&ndash;Z, the digits and the blank at the cursor, which shows the letter chosen;
+  <kbd>Right</kbd> or <kbd>A</kbd> takes it and moves on, <kbd>Left</kbd> or <kbd>B</kbd>
+  erases the last character and <kbd>Start</kbd> saves the table.</p>
 </section>
 
 <section id="rules">
