@@ -13,6 +13,7 @@
 #include "platform/dialog.h"
 #include "platform/menu_bar.h"
 #include "platform/window_internal.h"
+#include "tests/support/menu_bar_window.h"
 #include "tests/support/pushed_events.h"
 
 namespace {
@@ -49,14 +50,7 @@ class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         seen().clear();
-        WindowDescription description;
-        description.title = "Window test";
-        description.style = kWindowed;
-        description.clientWidth = 320;
-        description.clientHeight = 200;
-        description.withMenuBar = true;
-        description.procedure = recordingProcedure;
-        window = createWindow(description);
+        window = menu_bar_window::create("Window test", 320, 200, recordingProcedure, kWindowed);
         ASSERT_NE(window, nullptr) << SDL_GetError();
         drain();
         seen().clear();
@@ -67,12 +61,7 @@ protected:
         }
         drain();
     }
-    void drain() {
-        WindowMessage message;
-        while (peekMessage(message, true)) {
-            dispatchMessage(message);
-        }
-    }
+    void drain() { menu_bar_window::drain(); }
     void pushMouse(Uint32 type, int x, int y) { pushed_events::pushMouse(windowId(), type, x, y); }
     void pushKey(Uint32 type, SDL_Keycode key, Uint16 modifiers = KMOD_NONE) {
         pushed_events::pushKey(windowId(), type, key, modifiers);
