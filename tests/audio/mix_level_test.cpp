@@ -146,7 +146,9 @@ protected:
             EXPECT_TRUE(tuneEnded) << tune << " did not play to its end in time";
         }
         destroyWindow(window);
-        return readDiskOutput(output);
+        std::vector<Frame> frames = readDiskOutput(output);
+        std::filesystem::remove(output);  // some 18 MB a tune
+        return frames;
     }
 
     std::filesystem::path folder_;
