@@ -9,8 +9,10 @@
 
 #include "platform/messages.h"
 
-// The synthesiser's output level: the music's share of the mix with the sound effects.
-constexpr float kMusicGain = 1.2f;
+// The synthesiser's output level: the music's share of the mix with the sound effects. With it
+// the game's tunes peak at -10 dBFS at most and sit 4 dB or more under the effects (see
+// kEffectsVolume), so that an effect over the loudest passage still stays below -1 dBFS.
+constexpr float kMusicGain = 0.25f;
 
 // One per process (there is one music output). A playback that reaches its end posts
 // MM_MCINOTIFY with MCI_NOTIFY_SUCCESSFUL, lParam the music device, to the notify window through

@@ -79,6 +79,7 @@ int SoundBank::loadSound(std::string_view fileName) {
         effect.mixerSamples.clear();
         return 0;
     }
+    Mix_VolumeChunk(effect.chunk.get(), kEffectsVolume);
     return 1;
 }
 

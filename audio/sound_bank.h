@@ -15,6 +15,10 @@ struct Mix_Chunk;
 constexpr std::uint32_t kPlayOnce = 0;
 constexpr std::uint32_t kPlayLooping = 1;
 
+// Every effect plays at this share of the mixer's full volume (128): half, so that the loudest
+// effect over the loudest passage of the music stays clear of full scale.
+constexpr int kEffectsVolume = 64;
+
 // Results of initSound.
 constexpr int kSoundReady = 0;
 constexpr int kSoundNoDevice = 1;

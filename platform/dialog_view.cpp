@@ -9,12 +9,9 @@
 
 #include "platform/event_pump.h"
 #include "platform/overlay.h"
+#include "platform/overlay_style.h"
 
 namespace {
-
-// Pixels per dialog unit of the dialog's font.
-constexpr float kDialogUnitX = 1.5f;
-constexpr float kDialogUnitY = 1.75f;
 
 // Frames drawn after each event: a list opened by a click shows its items one frame later.
 constexpr int kFramesPerEvent = 2;
@@ -41,6 +38,32 @@ struct RunningDialog {
 
 RunningDialog running;
 
+// What the latest frame of a dialog showed; kept after the dialog ends.
+struct DialogPicture {
+    std::vector<DrawnControlBox> boxes;
+    std::string tooltip;
+};
+
+DialogPicture shown;
+
+float unitX() {
+    return overlayStyle().dialogUnitX;
+}
+
+float unitY() {
+    return overlayStyle().dialogUnitY;
+}
+
+void noteDrawnBox(const DialogControl& control, ImVec2 topLeft, ImVec2 bottomRight) {
+    shown.boxes.push_back(DrawnControlBox{control.id, control.kind, control.text, topLeft.x,
+                                          topLeft.y, bottomRight.x, bottomRight.y});
+}
+
+// What the last widget drew, for the dialog's picture.
+void noteLastItem(const DialogControl& control) {
+    noteDrawnBox(control, ImGui::GetItemRectMin(), ImGui::GetItemRectMax());
+}
+
 void queueDialogCommand(int controlId, int notification) {
     running.pendingControl = controlId;
     running.pendingNotification = notification;
@@ -48,15 +71,15 @@ void queueDialogCommand(int controlId, int notification) {
 }
 
 ImVec2 controlOrigin(const DialogControl& control, ImVec2 origin) {
-    return ImVec2(origin.x + static_cast<float>(control.x) * kDialogUnitX,
-                  origin.y + static_cast<float>(control.y) * kDialogUnitY);
+    return ImVec2(origin.x + static_cast<float>(control.x) * unitX(),
+                  origin.y + static_cast<float>(control.y) * unitY());
 }
 
 void drawGroupBox(const DialogControl& control, ImVec2 origin) {
     ImDrawList* drawList = ImGui::GetWindowDrawList();
     const ImVec2 topLeft = controlOrigin(control, origin);
-    const ImVec2 bottomRight(topLeft.x + static_cast<float>(control.width) * kDialogUnitX,
-                             topLeft.y + static_cast<float>(control.height) * kDialogUnitY);
+    const ImVec2 bottomRight(topLeft.x + static_cast<float>(control.width) * unitX(),
+                             topLeft.y + static_cast<float>(control.height) * unitY());
     const float textTop = topLeft.y - ImGui::GetFontSize() * 0.5f;
     drawList->AddRect(topLeft, bottomRight, ImGui::GetColorU32(ImGuiCol_Border));
     const std::string text = withoutMnemonic(control.text);
@@ -66,6 +89,17 @@ void drawGroupBox(const DialogControl& control, ImVec2 origin) {
                             ImVec2(textAt.x + textSize.x + 2.0f, textAt.y + textSize.y),
                             ImGui::GetColorU32(ImGuiCol_WindowBg));
     drawList->AddText(textAt, ImGui::GetColorU32(ImGuiCol_Text), text.c_str());
+    noteDrawnBox(control, topLeft, bottomRight);
+}
+
+// A list's choice that its closed face cannot show whole is shown whole beside the pointer.
+void explainCutChoice(const char* choice, float faceWidth) {
+    const float room = faceWidth - ImGui::GetFrameHeight() - ImGui::GetStyle().FramePadding.x * 2;
+    if (ImGui::CalcTextSize(choice).x > room &&
+        ImGui::IsItemHovered(ImGuiHoveredFlags_AllowWhenDisabled)) {
+        ImGui::SetTooltip("%s", choice);
+        shown.tooltip = choice;
+    }
 }
 
 ImGuiID drawDropDownList(DialogControl& control, float width) {
@@ -74,7 +108,11 @@ ImGuiID drawDropDownList(DialogControl& control, float width) {
         control.selected >= 0 && control.selected < static_cast<int>(control.items.size());
     const char* preview = valid ? control.items[control.selected].c_str() : "";
     const ImGuiID navId = ImGui::GetID("##list");
-    if (ImGui::BeginCombo("##list", preview)) {
+    const bool open = ImGui::BeginCombo("##list", preview);
+    if (!open) {
+        explainCutChoice(preview, width);
+    }
+    if (open) {
         running.listOpen = true;
         for (int i = 0; i < static_cast<int>(control.items.size()); ++i) {
             const bool selected = i == control.selected;
@@ -100,7 +138,7 @@ ImGuiID drawControl(DialogControl& control, ImVec2 origin) {
         return 0;
     }
     ImGuiID navId = 0;
-    const float width = static_cast<float>(control.width) * kDialogUnitX;
+    const float width = static_cast<float>(control.width) * unitX();
     ImGui::SetCursorScreenPos(controlOrigin(control, origin));
     ImGui::PushID(control.id == kStaticControlId ? static_cast<int>(control.x * 1000 + control.y)
                                                  : control.id);
@@ -109,23 +147,30 @@ ImGuiID drawControl(DialogControl& control, ImVec2 origin) {
     switch (control.kind) {
         case ControlKind::Label:
             ImGui::TextUnformatted(text.c_str());
+            noteLastItem(control);
             break;
-        case ControlKind::DropDownList:
+        case ControlKind::DropDownList: {
+            const ImVec2 topLeft = ImGui::GetCursorScreenPos();
             navId = drawDropDownList(control, width);
+            noteDrawnBox(control, topLeft,
+                         ImVec2(topLeft.x + width, topLeft.y + ImGui::GetFrameHeight()));
             break;
+        }
         case ControlKind::RadioButton:
             if (ImGui::RadioButton(text.c_str(), control.checked)) {
                 clickRadioButton(*running.dialog, control.id);
                 queueDialogCommand(control.id, kNotifyClicked);
             }
+            noteLastItem(control);
             navId = ImGui::GetItemID();
             break;
         case ControlKind::DefaultButton:
         case ControlKind::Button:
             if (ImGui::Button(text.c_str(),
-                              ImVec2(width, static_cast<float>(control.height) * kDialogUnitY))) {
+                              ImVec2(width, static_cast<float>(control.height) * unitY()))) {
                 queueDialogCommand(control.id, kNotifyClicked);
             }
+            noteLastItem(control);
             navId = ImGui::GetItemID();
             running.buttons.push_back(DrawnButton{navId, control.id});
             break;
@@ -184,6 +229,8 @@ void moveToTabStop(const std::vector<ImGuiID>& stops, int step) {
 void drawControls(Dialog& dialog, ImVec2 origin) {
     running.tabStops.clear();
     running.buttons.clear();
+    shown.boxes.clear();
+    shown.tooltip.clear();
     for (std::size_t i = 0; i < dialog.controls.size(); ++i) {
         const ImGuiID navId = drawControl(dialog.controls[i], origin);
         if (navId != 0 && isTabStop(dialog.controls, i)) {
@@ -286,6 +333,14 @@ int cancel(WindowHandle handle, Dialog& dialog, DialogProcedure procedure, void*
 
 }  // namespace
 
+const std::vector<DrawnControlBox>& latestDialogBoxes() {
+    return shown.boxes;
+}
+
+const std::string& latestDialogTooltip() {
+    return shown.tooltip;
+}
+
 bool dialogRunning() {
     return running.dialog != nullptr;
 }
@@ -300,8 +355,8 @@ void drawRunningDialog(WindowRecord& record) {
     int windowHeight = 0;
     SDL_GetWindowSize(record.sdl, &windowWidth, &windowHeight);
     const float bar = static_cast<float>(menuBarHeightOf(record));
-    const ImVec2 size(static_cast<float>(dialog->width) * kDialogUnitX,
-                      static_cast<float>(dialog->height) * kDialogUnitY + ImGui::GetFrameHeight());
+    const ImVec2 size(static_cast<float>(dialog->width) * unitX(),
+                      static_cast<float>(dialog->height) * unitY() + ImGui::GetFrameHeight());
     const ImVec2 centre(static_cast<float>(windowWidth) * 0.5f,
                         bar + (static_cast<float>(windowHeight) - bar) * 0.5f);
     ImGui::SetNextWindowPos(centre, ImGuiCond_Always, ImVec2(0.5f, 0.5f));

@@ -6,10 +6,13 @@
 #include <imgui.h>
 #include <imgui_internal.h>
 
+#include <algorithm>
+#include <cfloat>
 #include <string>
 
 #include "platform/event_pump.h"
 #include "platform/overlay.h"
+#include "platform/overlay_style.h"
 
 namespace {
 
@@ -33,6 +36,7 @@ constexpr int kFramesPerEvent = 2;
 struct MenuBarState {
     bool anyMenuOpen = false;
     bool openOptionsByKey = false;
+    bool highlightFirstItem = false;  // the menu opened from the keyboard, until it shows
     std::uint32_t chosenCommand = 0;
     bool inMenuLoop = false;
 };
@@ -88,6 +92,31 @@ void leaveMenuLoop(WindowHandle handle) {
     }
 }
 
+// The bar's face, drawn under its titles: the gradient of the game's plates with a gold rule along
+// its lower edge.
+void drawBarFace(const OverlayStyle& look) {
+    ImDrawList* drawList = ImGui::GetWindowDrawList();
+    const ImVec2 topLeft = ImGui::GetWindowPos();
+    const ImVec2 bottomRight(topLeft.x + ImGui::GetWindowWidth(), topLeft.y + look.barHeight);
+    const ImU32 top = ImGui::GetColorU32(ImGuiCol_TitleBgActive);
+    const ImU32 bottom = ImGui::GetColorU32(ImGuiCol_MenuBarBg);
+    // The whole bar: the menu bar's own clipping stops above the rule.
+    ImGui::PushClipRect(topLeft, bottomRight, false);
+    drawList->AddRectFilledMultiColor(topLeft, bottomRight, top, top, bottom, bottom);
+    drawList->AddRectFilled(ImVec2(topLeft.x, bottomRight.y - look.barRule), bottomRight,
+                            ImGui::GetColorU32(ImGuiCol_Border));
+    ImGui::PopClipRect();
+}
+
+// The keyboard is on the first item of the menu being drawn, and shows it, as when the menu
+// is opened with Alt or F10.
+void highlightThisItem() {
+    ImGui::SetFocusID(ImGui::GetItemID(), ImGui::GetCurrentWindow());
+    ImGuiContext& context = *ImGui::GetCurrentContext();
+    context.NavDisableHighlight = false;
+    context.NavDisableMouseHover = true;
+}
+
 }  // namespace
 
 void drawMenuBarWidgets(bool shown, bool shut) {
@@ -95,33 +124,49 @@ void drawMenuBarWidgets(bool shown, bool shut) {
     if (!shown) {
         return;
     }
+    const OverlayStyle& look = overlayStyle();
     ImGui::BeginDisabled(shut);
     ImGui::SetNextWindowPos(ImVec2(0.0f, 0.0f));
-    ImGui::SetNextWindowSize(
-        ImVec2(ImGui::GetIO().DisplaySize.x, static_cast<float>(kMenuBarHeight)));
+    ImGui::SetNextWindowSize(ImVec2(ImGui::GetIO().DisplaySize.x, look.barHeight));
+    // The titles sit in the middle of the bar above its rule (the bar's height is the font's
+    // and this padding's, from the bar's beginning to its end).
+    const float titlePadding = (look.barHeight - look.barRule - ImGui::GetFontSize()) * 0.5f;
+    ImGui::PushStyleVar(ImGuiStyleVar_FramePadding,
+                        ImVec2(look.framePaddingX, std::max(titlePadding, 0.0f)));
     ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, ImVec2(0.0f, 0.0f));
     ImGui::PushStyleVar(ImGuiStyleVar_WindowBorderSize, 0.0f);
     ImGui::PushStyleVar(ImGuiStyleVar_WindowMinSize, ImVec2(1.0f, 1.0f));
+    ImGui::PushStyleVar(ImGuiStyleVar_WindowRounding, 0.0f);
     const bool barShown =
         ImGui::Begin("##menubar", nullptr,
                      ImGuiWindowFlags_NoTitleBar | ImGuiWindowFlags_NoResize |
                          ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoScrollbar |
                          ImGuiWindowFlags_NoScrollWithMouse | ImGuiWindowFlags_NoSavedSettings |
                          ImGuiWindowFlags_NoBringToFrontOnFocus | ImGuiWindowFlags_MenuBar);
-    ImGui::PopStyleVar(3);
+    ImGui::PopStyleVar(4);
     if (barShown && ImGui::BeginMenuBar()) {
+        drawBarFace(look);
         // Built once: the bar is drawn every frame and a frame allocates nothing.
         static const std::string optionsLabel = withoutMnemonic(kOptionsMenu) + "##options";
         static const std::string helpLabel = withoutMnemonic(kHelpItem) + "##help";
         if (menu.openOptionsByKey) {
             ImGui::OpenPopup(optionsLabel.c_str());
             menu.openOptionsByKey = false;
+            menu.highlightFirstItem = true;
+        }
+        if (ImGui::IsPopupOpen(optionsLabel.c_str())) {
+            ImGui::SetNextWindowSizeConstraints(ImVec2(look.menuWidth, 0.0f),
+                                                ImVec2(FLT_MAX, FLT_MAX));
         }
         if (ImGui::BeginMenu(optionsLabel.c_str())) {
             menu.anyMenuOpen = true;
             for (const MenuItemEntry& item : kOptionsItems) {
                 if (ImGui::MenuItem(item.text)) {
                     menu.chosenCommand = item.command;
+                }
+                if (menu.highlightFirstItem) {
+                    highlightThisItem();
+                    menu.highlightFirstItem = false;
                 }
             }
             ImGui::EndMenu();
@@ -131,6 +176,7 @@ void drawMenuBarWidgets(bool shown, bool shut) {
         }
         ImGui::EndMenuBar();
     }
+    ImGui::PopStyleVar();
     ImGui::End();
     ImGui::EndDisabled();
 }

@@ -4,11 +4,13 @@
 
 #include <algorithm>
 #include <cfloat>
+#include <filesystem>
 #include <iterator>
 
 #include "platform/dialog_view.h"
 #include "platform/menu_bar.h"
 #include "platform/overlay_renderer.h"
+#include "platform/overlay_style.h"
 
 namespace {
 
@@ -49,6 +51,48 @@ void buildFrame(WindowRecord& record) {
     drawRunningDialog(record);
     ImGui::Render();
     ++overlay.framesBuilt;
+}
+
+ImVec4 colour(std::uint32_t rgb) {
+    return ImVec4(static_cast<float>((rgb >> 16) & 0xFF) / 255.0f,
+                  static_cast<float>((rgb >> 8) & 0xFF) / 255.0f,
+                  static_cast<float>(rgb & 0xFF) / 255.0f, 1.0f);
+}
+
+void applyPalette(const OverlayPalette& palette, ImVec4* colours) {
+    colours[ImGuiCol_Text] = colour(palette.text);
+    colours[ImGuiCol_TextDisabled] = colour(palette.disabledText);
+    colours[ImGuiCol_WindowBg] = colour(palette.panel);
+    colours[ImGuiCol_PopupBg] = colour(palette.panel);
+    colours[ImGuiCol_MenuBarBg] = colour(palette.barBottom);
+    colours[ImGuiCol_Border] = colour(palette.rim);
+    colours[ImGuiCol_BorderShadow] = ImVec4(0.0f, 0.0f, 0.0f, 0.0f);
+    colours[ImGuiCol_FrameBg] = colour(palette.field);
+    colours[ImGuiCol_FrameBgHovered] = colour(palette.fieldHovered);
+    colours[ImGuiCol_FrameBgActive] = colour(palette.fieldHovered);
+    colours[ImGuiCol_TitleBg] = colour(palette.barBottom);
+    colours[ImGuiCol_TitleBgActive] = colour(palette.barTop);
+    colours[ImGuiCol_TitleBgCollapsed] = colour(palette.barBottom);
+    colours[ImGuiCol_Button] = colour(palette.button);
+    colours[ImGuiCol_ButtonHovered] = colour(palette.buttonHovered);
+    colours[ImGuiCol_ButtonActive] = colour(palette.highlight);
+    colours[ImGuiCol_Header] = colour(palette.highlight);
+    colours[ImGuiCol_HeaderHovered] = colour(palette.highlight);
+    colours[ImGuiCol_HeaderActive] = colour(palette.highlight);
+    colours[ImGuiCol_CheckMark] = colour(palette.check);
+    colours[ImGuiCol_Separator] = colour(palette.rim);
+    colours[ImGuiCol_NavHighlight] = colour(palette.keyboardFrame);
+}
+
+// The game's font at the style's size; ImGui's own font where the font package is missing.
+ImFont* addOverlayFont(ImGuiIO& io, const OverlayStyle& look) {
+    std::error_code error;
+    if (std::filesystem::is_regular_file(kOverlayFontFile, error)) {
+        if (ImFont* font = io.Fonts->AddFontFromFileTTF(kOverlayFontFile, look.fontPixels)) {
+            return font;
+        }
+    }
+    return io.Fonts->AddFontDefault();
 }
 
 bool hasOverlay(const WindowRecord& record) {
@@ -96,15 +140,24 @@ void ensureOverlay() {
     io.KeyMap[ImGuiKey_End] = SDL_SCANCODE_END;
     io.KeyMap[ImGuiKey_Space] = SDL_SCANCODE_SPACE;
     io.KeyMap[ImGuiKey_Escape] = SDL_SCANCODE_ESCAPE;
-    ImGui::StyleColorsLight();
+    const OverlayStyle& look = overlayStyle();
     ImGuiStyle& style = ImGui::GetStyle();
+    applyPalette(look.palette, style.Colors);
     style.DisplaySafeAreaPadding = ImVec2(0.0f, 0.0f);
     style.WindowMinSize = ImVec2(1.0f, 1.0f);
-    style.WindowRounding = 0.0f;
-    style.FrameRounding = 2.0f;
-    const ImFont* font = io.Fonts->AddFontDefault();
+    style.WindowRounding = look.rounding;
+    style.PopupRounding = look.rounding;
+    style.FrameRounding = look.rounding;
+    style.GrabRounding = look.rounding;
+    style.WindowBorderSize = look.border;
+    style.PopupBorderSize = look.border;
+    style.FrameBorderSize = look.border;
+    style.FramePadding = ImVec2(look.framePaddingX, look.framePaddingY);
+    style.WindowPadding = ImVec2(look.menuPadding, look.menuPadding);
+    style.ItemSpacing = ImVec2(look.barItemPadding, look.menuItemSpacing);
+    style.WindowTitleAlign = ImVec2(0.5f, 0.5f);
+    addOverlayFont(io, look);
     io.Fonts->Build();
-    style.FramePadding.y = (static_cast<float>(kMenuBarHeight) - font->FontSize) * 0.5f;
 }
 
 void trackPointer(const SDL_Event& event) {

@@ -21,7 +21,8 @@ constexpr std::int64_t kMargin = 4096;  // a few mixer buffers
 constexpr const char* kDiskAudioDelayMs = "8";
 
 // A sound already in the mixer's format (44100 Hz, 16-bit stereo), so the mixed output holds
-// its samples unchanged while it plays alone. Every frame differs from its neighbours.
+// its samples, at the effects' volume, while it plays alone. Every frame differs from its
+// neighbours.
 std::vector<Frame> rampSound(std::int16_t base, std::int16_t step) {
     std::vector<Frame> frames;
     for (std::int64_t i = 0; i < kSoundFrames; ++i) {
@@ -50,6 +51,11 @@ struct Playing {
     std::int64_t end;  // exclusive; start + length when it played to its end
 };
 
+// A sample of a sound as the mixer adds it, at the effects' volume.
+std::int16_t atEffectsVolume(std::int16_t sample) {
+    return static_cast<std::int16_t>(sample * kEffectsVolume / MIX_MAX_VOLUME);
+}
+
 // The output that the given playings add up to, for `length` frames.
 std::vector<Frame> expectedOutput(const std::vector<Playing>& playings, std::size_t length) {
     std::vector<Frame> out(length, Frame{0, 0});
@@ -58,8 +64,8 @@ std::vector<Frame> expectedOutput(const std::vector<Playing>& playings, std::siz
         for (std::int64_t t = p.start; t < std::min(p.end, p.start + soundLength); ++t) {
             if (t >= 0 && t < static_cast<std::int64_t>(length)) {
                 const Frame add = (*p.sound)[static_cast<std::size_t>(t - p.start)];
-                out[static_cast<std::size_t>(t)].left += add.left;
-                out[static_cast<std::size_t>(t)].right += add.right;
+                out[static_cast<std::size_t>(t)].left += atEffectsVolume(add.left);
+                out[static_cast<std::size_t>(t)].right += atEffectsVolume(add.right);
             }
         }
     }
@@ -284,7 +290,7 @@ TEST_F(SoundBankTest, SoundsInOtherFormatsAreConvertedOnceAndPlayAtTheirOwnSpeed
     EXPECT_NEAR(static_cast<double>(heard), 2.0 * kFrames, 64.0);
     const Frame middle = output[static_cast<std::size_t>(start + kFrames)];
     EXPECT_EQ(middle.left, middle.right);
-    EXPECT_NEAR(middle.left, 16384, 400);
+    EXPECT_NEAR(middle.left, atEffectsVolume(16384), 200);
 }
 
 TEST_F(SoundBankTest, SoundsTheMixerCannotPlayAreSilentButKeepTheirNumbers) {
@@ -355,8 +361,10 @@ TEST_F(SoundBankTest, MuLawAndExtensibleTwentyFourBitSoundsPlayAsTheyAreCoded) {
     for (std::int64_t i = 0; i < kSoundFrames; i += 50) {
         const Frame heard = output[static_cast<std::size_t>(deepStart + i)];
         const int level = 0x1000 * (1 + static_cast<int>(i / 100 % 4));  // the top 16 of 24 bits
-        EXPECT_NEAR(heard.left, level, 1) << "frame " << i;
-        EXPECT_NEAR(heard.right, -level, 1) << "frame " << i;
+        EXPECT_NEAR(heard.left, atEffectsVolume(static_cast<std::int16_t>(level)), 1)
+            << "frame " << i;
+        EXPECT_NEAR(heard.right, atEffectsVolume(static_cast<std::int16_t>(-level)), 1)
+            << "frame " << i;
     }
 }
 

@@ -196,6 +196,15 @@ table_label=(305 136 405 67)
 score_table=(175 238 660 410)
 info_top=(175 143 660 60)
 
+# bar_shown FILE: the menu bar's gold rule runs along the bottom of the bar, above the client
+# area; nothing of the game's frames is a line of that colour.
+bar_shown() {
+    local r g b
+    read -r r g b <<<"$("$probe" mean "$1" $((ox + 300)) $((oy - 1)) 600 1)"
+    r=${r%.*}; g=${g%.*}; b=${b%.*}
+    [ "$r" -ge 190 ] && [ "$g" -ge 140 ] && [ "$g" -le 190 ] && [ "$b" -le 90 ]
+}
+
 # lettering_shown FILE: the dark rim of the pause or game-over lettering shows at both ends of
 # the middle of the well; nothing else in the well is that dark. lettering_gone FILE: it does
 # not.
@@ -206,6 +215,7 @@ lettering_shown() {
     [ "$left" -ge 60 ] && [ "$COUNT" -ge 60 ]
 }
 lettering_gone() { ! lettering_shown "$1"; }
+bar_gone() { ! bar_shown "$1"; }
 
 # highlighted_item FILE: the index of the menu item the markers stand beside, or -1. A marker
 # is a solid orange cube; the cave background's orange cracks and sparks are thin.
@@ -236,9 +246,7 @@ main_menu_shot=$last
 check "starting writes no data file (scores.dat, options.dat created empty)" \
     bash -c '[ -f scores.dat ] && [ ! -s scores.dat ] && [ -f options.dat ] && [ ! -s options.dat ]'
 
-bar=$("$probe" mean "$main_menu_shot" $((ox + 400)) $((oy - 14)) 400 8)
-read -r bar_r bar_g bar_b <<<"$bar"
-check "the menu bar is drawn above the client area" test "$bar_r" -ge 150 -a "$bar_g" -ge 150
+check "the menu bar is drawn above the client area" bar_shown "$main_menu_shot"
 
 # ---- The menu tune plays on: after its end the game starts it again.
 
@@ -271,9 +279,9 @@ click_menu_item() {  # click_menu_item Y: opens Options and clicks the item at Y
     sleep 0.5
     focus_game
 }
-click_menu_item 32
+click_menu_item 36
 check "Options > Dynamic/static background writes options.dat \"0 1\"" wait_for_file options.dat "0 1"
-click_menu_item 49
+click_menu_item 59
 check "Options > Music on/off writes options.dat \"0 0\"" wait_for_file options.dat "0 0"
 sleep 0.5
 shot still_background
@@ -644,7 +652,7 @@ check "Escape leaves it for the main menu" wait_for_item 2 menu_after_informatio
 
 # ---- The background option back on: the file follows every change.
 
-click_menu_item 32
+click_menu_item 36
 check "Options > Dynamic/static background again writes options.dat \"1 0\"" \
     wait_for_file options.dat "1 0"
 
@@ -655,17 +663,13 @@ windowed_geometry="${WIDTH}x${HEIGHT}+${X}+${Y}"
 key alt+Return
 sleep 2
 shot full_screen
-bar=$("$probe" mean "$last" $((ox + 400)) $((oy - 14)) 400 8)
-read -r bar_r bar_g bar_b <<<"$bar"
-check "Alt+Enter goes full-screen: no menu bar" test "$bar_r" -lt 150
+check "Alt+Enter goes full-screen: no menu bar" bar_gone "$last"
 key alt+Return
 sleep 2
 geometry
 shot windowed_again
-bar=$("$probe" mean "$last" $((ox + 400)) $((oy - 14)) 400 8)
-read -r bar_r bar_g bar_b <<<"$bar"
 check "Alt+Enter again returns to the window ($windowed_geometry) with its menu bar" \
-    test "${WIDTH}x${HEIGHT}+${X}+${Y}" = "$windowed_geometry" -a "$bar_r" -ge 150
+    test "${WIDTH}x${HEIGHT}+${X}+${Y}" = "$windowed_geometry" -a "$(bar_shown "$last" && echo 1)" = 1
 check "the window shows the main menu again" wait_for_item 2 menu_after_full_screen
 
 # ---- F2 in full screen: the game returns to a window and shows the device dialog there.
@@ -678,15 +682,15 @@ geometry
 ox=$X
 oy=$((Y + 20))
 shot dialog_from_full_screen
-find_kind "$last" light "${dialog_middle[@]}"
-check "F2 from full screen shows the dialog in the window ($COUNT light pixels in the middle)" \
-    test "$COUNT" -gt 20000
+find_kind "$last" panel "${dialog_middle[@]}"
+check "F2 from full screen shows the dialog in the window ($COUNT pixels of its face in the middle)" \
+    test "$COUNT" -gt 15000
 key Escape
 sleep 1
 shot dialog_closed
-find_kind "$last" light "${dialog_middle[@]}"
-check "Escape closes it, and the window shows the main menu ($COUNT light pixels)" \
-    test "$COUNT" -lt 12000 -a "$(highlighted_item "$last")" = 2
+find_kind "$last" panel "${dialog_middle[@]}"
+check "Escape closes it, and the window shows the main menu ($COUNT pixels of the dialog's face)" \
+    test "$COUNT" -lt 5000 -a "$(highlighted_item "$last")" = 2
 
 # ---- Closing: Escape moves to "exit", Enter closes the window and ends the program.
 

@@ -125,6 +125,9 @@ bool isKind(const std::string& kind, const std::uint8_t* p) {
     if (kind == "black") {
         return high <= 12;
     }
+    if (kind == "panel") {  // the face of the menu bar's menus and of the dialog: 0x0f2266
+        return std::abs(r - 0x0f) <= 6 && std::abs(g - 0x22) <= 6 && std::abs(b - 0x66) <= 6;
+    }
     return false;
 }
 
@@ -138,7 +141,7 @@ bool isSolid(const std::string& kind) {
 bool knownKind(const std::string& kind) {
     const std::string base = isSolid(kind) ? kind.substr(std::string(kSolidPrefix).size()) : kind;
     return base == "bright" || base == "orange" || base == "red" || base == "green" ||
-           base == "blue" || base == "light" || base == "black";
+           base == "blue" || base == "light" || base == "black" || base == "panel";
 }
 
 // A pixel of KIND; of solid-KIND when every pixel up to kSolidReach away is of KIND too, so

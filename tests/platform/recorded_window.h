@@ -8,6 +8,7 @@
 
 #include "platform/dialog.h"
 #include "platform/window.h"
+#include "tests/support/menu_bar_window.h"
 
 // Each test file has its own recording.
 namespace {
@@ -43,22 +44,12 @@ constexpr std::uint32_t kWindowed = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THIC
 // A hidden 320 x 200 desktop window with the menu bar, whose messages are written down;
 // nullptr when SDL cannot make it.
 inline WindowHandle createRecordedWindow(const char* title) {
-    WindowDescription description;
-    description.title = title;
-    description.style = kWindowed;
-    description.clientWidth = 320;
-    description.clientHeight = 200;
-    description.withMenuBar = true;
-    description.procedure = recordingProcedure;
-    return createWindow(description);
+    return menu_bar_window::create(title, 320, 200, recordingProcedure, kWindowed);
 }
 
 // Hands every message waiting to its window's procedure.
 inline void dispatchQueuedMessages() {
-    WindowMessage message;
-    while (peekMessage(message, true)) {
-        dispatchMessage(message);
-    }
+    menu_bar_window::drain();
 }
 
 // Destroys the window if it still lives, and handles what that left queued.
