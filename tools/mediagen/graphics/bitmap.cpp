@@ -18,10 +18,54 @@ void put32(std::vector<unsigned char>& out, std::uint32_t v) {
 }
 
 unsigned char channel(float v) {
-    return static_cast<unsigned char>(std::clamp(v, 0.0f, 1.0f) * 255.0f + 0.5f);
+    return channelByte(v);
 }
 
 }  // namespace
+
+unsigned char channelByte(float v) {
+    return static_cast<unsigned char>(std::clamp(v, 0.0f, 1.0f) * 255.0f + 0.5f);
+}
+
+bool writeBmp32(const std::vector<unsigned char>& rgba, int width, int height,
+                const std::filesystem::path& file) {
+    constexpr std::uint32_t kInfoSize = 108;  // the header that carries an alpha mask
+    constexpr std::uint32_t kHeaderSize = 14 + kInfoSize;
+    constexpr std::uint32_t kBitFields = 3;
+    constexpr std::uint32_t kSrgbSpace = 0x73524742;  // 'sRGB'
+    const std::uint32_t imageSize = std::uint32_t(width) * height * 4;
+    std::vector<unsigned char> out;
+    out.reserve(kHeaderSize + imageSize);
+    out.push_back('B');
+    out.push_back('M');
+    put32(out, kHeaderSize + imageSize);
+    put32(out, 0);
+    put32(out, kHeaderSize);
+    put32(out, kInfoSize);
+    put32(out, static_cast<std::uint32_t>(width));
+    put32(out, static_cast<std::uint32_t>(height));
+    put16(out, 1);
+    put16(out, 32);
+    put32(out, kBitFields);
+    put32(out, imageSize);
+    put32(out, 2835);  // 72 dots per inch
+    put32(out, 2835);
+    put32(out, 0);
+    put32(out, 0);
+    for (const std::uint32_t mask : {0x00ff0000u, 0x0000ff00u, 0x000000ffu, 0xff000000u})
+        put32(out, mask);
+    put32(out, kSrgbSpace);
+    out.insert(out.end(), 36 + 12, 0);  // end points and gamma, unused for sRGB
+    for (int y = height - 1; y >= 0; --y) {
+        for (int x = 0; x < width; ++x) {
+            const unsigned char* p = &rgba[(std::size_t(y) * width + x) * 4];
+            out.insert(out.end(), {p[2], p[1], p[0], p[3]});
+        }
+    }
+    std::ofstream stream(file, std::ios::binary | std::ios::trunc);
+    stream.write(reinterpret_cast<const char*>(out.data()), std::streamsize(out.size()));
+    return static_cast<bool>(stream.flush());
+}
 
 Picture crop(const Picture& picture, int left, int top, int width, int height) {
     Picture out(width, height);
