@@ -65,6 +65,26 @@ finish() {
 titled_windows() {
     xwininfo -root -tree 2>/dev/null | sed -n 's/^ *\(0x[0-9a-f]*\) "2001 Kolvane": ([^)]*) *\([0-9]*x[0-9]*\)+.*/\1 \2/p'
 }
+# Sets window to the game's window once it is shown and the window manager has placed it
+# (a window SDL makes and drops again on the way does not count), and ox, oy to its client
+# area's origin on the screen, below the 20-pixel menu bar.
+place_window() {
+    local info placed="" candidate
+    for _ in $(seq 100); do
+        for candidate in $(xdotool search --name "2001 Kolvane" 2>/dev/null); do
+            info=$(xwininfo -id "$candidate" 2>/dev/null)
+            if grep -q "IsViewable" <<<"$info" && grep -q '^ *Width: 1014$' <<<"$info"; then
+                window=$candidate
+                ox=$(sed -n 's/^ *Absolute upper-left X: *//p' <<<"$info")
+                oy=$(($(sed -n 's/^ *Absolute upper-left Y: *//p' <<<"$info") + 20))
+                [ "$placed" = "$window $ox $oy" ] && return 0
+                placed="$window $ox $oy"
+            fi
+        done
+        sleep 0.3
+    done
+    return 1
+}
 box=""
 for _ in $(seq 100); do
     box=$(titled_windows | head -1)
@@ -79,18 +99,8 @@ sleep 0.5
 xdotool windowactivate --sync "$box" 2>/dev/null || xdotool windowfocus "$box"
 xdotool key Return
 window=""
-for _ in $(seq 100); do
-    for candidate in $(xdotool search --name "2001 Kolvane" 2>/dev/null); do
-        xwininfo -id "$candidate" 2>/dev/null | grep -q '^ *Width: 1014$' && window=$candidate
-    done
-    [ -n "$window" ] && break
-    sleep 0.2
-done
-[ -n "$window" ] || { echo "FAIL Enter dismisses the box and the game's window opens"; finish 1; }
-info=$(xwininfo -id "$window")
-echo "ok   Enter dismisses the box and the game's window opens ($(sed -n 's/^ *Width: *//p' <<<"$info")x$(sed -n 's/^ *Height: *//p' <<<"$info"))"
-ox=$(sed -n 's/^ *Absolute upper-left X: *//p' <<<"$info")
-oy=$(($(sed -n 's/^ *Absolute upper-left Y: *//p' <<<"$info") + 20))
+place_window || { echo "FAIL the game's window is shown"; finish 1; }
+echo "ok   Enter dismisses the box and the game's window opens at $ox,$oy"
 menu=0
 for _ in $(seq 60); do
     import -window root -depth 8 "ppm:$shots/menu.ppm"
@@ -100,7 +110,7 @@ for _ in $(seq 60); do
     read -r marker _ <<<"$("$probe" find "$shots/menu.ppm" $((ox + 190)) $((oy + 190)) 120 460 solid-orange)"
     bar=$("$probe" mean "$shots/menu.ppm" $((ox + 400)) $((oy - 16)) 200 12)
     grey_bar=$(awk '{ d = $1 - $3; if (d < 0) d = -d; print ($1 > 20 && d < 6) ? 1 : 0 }' <<<"$bar")
-    if [ "$button" -gt 10000 ] && [ "$marker" -ge 100 ] && [ "$grey_bar" = 1 ]; then
+    if [ "$button" -gt 5000 ] && [ "$marker" -ge 100 ] && [ "$grey_bar" = 1 ]; then
         menu=1
         break
     fi

@@ -37,7 +37,7 @@ case "$(basename "$deb")" in
     *) fail "the package is named kolvane_<version>_<arch>.deb" ;;
 esac
 
-lintian_report=$(lintian --no-tag-display-limit "$deb" 2>&1)
+lintian_report=$(lintian --tag-display-limit 0 "$deb" 2>&1)
 echo "$lintian_report" | sed 's/^/  lintian: /'
 check "lintian reports no errors" bash -c '! grep -q "^E:" <<<"$1"' _ "$lintian_report"
 
@@ -88,16 +88,27 @@ SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy "$program" &
 pid=$!
 finish() { kill -TERM $pid 2>/dev/null; wait $pid 2>/dev/null; kill $wm 2>/dev/null; wait $wm 2>/dev/null; exit "$1"; }
 window=""
-for _ in $(seq 150); do
-    window=$(xdotool search --name "2001 Kolvane" 2>/dev/null | head -1 || true)
-    [ -n "$window" ] && break
-    sleep 0.2
-done
-[ -n "$window" ] || { echo "FAIL no window appeared"; finish 1; }
-sleep 2
-info=$(xwininfo -id "$window")
-ox=$(sed -n 's/^ *Absolute upper-left X: *//p' <<<"$info")
-oy=$(($(sed -n 's/^ *Absolute upper-left Y: *//p' <<<"$info") + 20))
+# Sets window to the game's window once it is shown and the window manager has placed it
+# (a window SDL makes and drops again on the way does not count), and ox, oy to its client
+# area's origin on the screen, below the 20-pixel menu bar.
+place_window() {
+    local info placed="" candidate
+    for _ in $(seq 100); do
+        for candidate in $(xdotool search --name "2001 Kolvane" 2>/dev/null); do
+            info=$(xwininfo -id "$candidate" 2>/dev/null)
+            if grep -q "IsViewable" <<<"$info" && grep -q '^ *Width: 1014$' <<<"$info"; then
+                window=$candidate
+                ox=$(sed -n 's/^ *Absolute upper-left X: *//p' <<<"$info")
+                oy=$(($(sed -n 's/^ *Absolute upper-left Y: *//p' <<<"$info") + 20))
+                [ "$placed" = "$window $ox $oy" ] && return 0
+                placed="$window $ox $oy"
+            fi
+        done
+        sleep 0.3
+    done
+    return 1
+}
+place_window || { echo "FAIL the game's window is shown"; finish 1; }
 xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
 key() { xdotool key --delay 60 "$@"; }
 # The dark rim of the game-over lettering at both ends of the middle of the well.
