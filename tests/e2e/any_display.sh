@@ -65,26 +65,7 @@ finish() {
 titled_windows() {
     xwininfo -root -tree 2>/dev/null | sed -n 's/^ *\(0x[0-9a-f]*\) "2001 Kolvane": ([^)]*) *\([0-9]*x[0-9]*\)+.*/\1 \2/p'
 }
-# Sets window to the game's window once it is shown and the window manager has placed it
-# (a window SDL makes and drops again on the way does not count), and ox, oy to its client
-# area's origin on the screen, below the 20-pixel menu bar.
-place_window() {
-    local info placed="" candidate
-    for _ in $(seq 100); do
-        for candidate in $(xdotool search --name "2001 Kolvane" 2>/dev/null); do
-            info=$(xwininfo -id "$candidate" 2>/dev/null)
-            if grep -q "IsViewable" <<<"$info" && grep -q '^ *Width: 1014$' <<<"$info"; then
-                window=$candidate
-                ox=$(sed -n 's/^ *Absolute upper-left X: *//p' <<<"$info")
-                oy=$(($(sed -n 's/^ *Absolute upper-left Y: *//p' <<<"$info") + 20))
-                [ "$placed" = "$window $ox $oy" ] && return 0
-                placed="$window $ox $oy"
-            fi
-        done
-        sleep 0.3
-    done
-    return 1
-}
+. "$4"  # place_window
 box=""
 for _ in $(seq 100); do
     box=$(titled_windows | head -1)
@@ -133,7 +114,8 @@ else
 fi
 finish $status
 INNER
-xvfb-run -a -s "-screen 0 1024x768x24 -extension GLX" bash "$inner" "$run_dir" "$probe" "$shots"
+xvfb-run -a -s "-screen 0 1024x768x24 -extension GLX" bash "$inner" "$run_dir" "$probe" "$shots" \
+    "$(cd "$(dirname "$0")/../support" && pwd)/game_window.sh"
 [ $? = 0 ] || failures=$((failures + 1))
 [ -n "$keep" ] && cp "$shots"/*.png "$keep"/ 2>/dev/null
 [ $failures = 0 ]

@@ -88,26 +88,7 @@ SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy "$program" &
 pid=$!
 finish() { kill -TERM $pid 2>/dev/null; wait $pid 2>/dev/null; kill $wm 2>/dev/null; wait $wm 2>/dev/null; exit "$1"; }
 window=""
-# Sets window to the game's window once it is shown and the window manager has placed it
-# (a window SDL makes and drops again on the way does not count), and ox, oy to its client
-# area's origin on the screen, below the 20-pixel menu bar.
-place_window() {
-    local info placed="" candidate
-    for _ in $(seq 100); do
-        for candidate in $(xdotool search --name "2001 Kolvane" 2>/dev/null); do
-            info=$(xwininfo -id "$candidate" 2>/dev/null)
-            if grep -q "IsViewable" <<<"$info" && grep -q '^ *Width: 1014$' <<<"$info"; then
-                window=$candidate
-                ox=$(sed -n 's/^ *Absolute upper-left X: *//p' <<<"$info")
-                oy=$(($(sed -n 's/^ *Absolute upper-left Y: *//p' <<<"$info") + 20))
-                [ "$placed" = "$window $ox $oy" ] && return 0
-                placed="$window $ox $oy"
-            fi
-        done
-        sleep 0.3
-    done
-    return 1
-}
+. "$4"  # place_window
 place_window || { echo "FAIL the game's window is shown"; finish 1; }
 xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
 key() { xdotool key --delay 60 "$@"; }
@@ -141,7 +122,8 @@ sleep 1.5
 finish 0
 INNER
 (cd "$elsewhere" && env -u XDG_DATA_HOME HOME="$home" \
-    xvfb-run -a -s "-screen 0 1024x768x24" bash "$inner" "$root/usr/games/kolvane" "$probe" "$shots")
+    xvfb-run -a -s "-screen 0 1024x768x24" bash "$inner" "$root/usr/games/kolvane" "$probe" "$shots" \
+    "$source_dir/tests/support/game_window.sh")
 played=$?
 check "the installed game starts from an unrelated folder and is played to the end" test $played = 0
 scores=$home/.local/share/kolvane/scores.dat
