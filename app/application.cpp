@@ -21,6 +21,8 @@ constexpr float kRateInterval = 1.0f;
 constexpr std::uint32_t kWindowedStyle =
     WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX;
 constexpr std::uint32_t kFullscreenStyle = WS_POPUP | WS_VISIBLE | WS_SYSMENU;
+// The program's icon (resource 101), the picture the desktop shows for its window.
+constexpr const char* kProgramIconFile = "Graphics\\icon.bmp";
 
 const char* depthStencilLabel(D3DFORMAT format) {
     switch (format) {
@@ -150,6 +152,7 @@ ResultCode Application3D::createMainWindow(InstanceHandle) {
     description.clientHeight = static_cast<int>(initialHeight);
     description.withMenuBar = true;
     description.procedure = windowProcedure;
+    description.iconFile = kProgramIconFile;
     mainWindow = createWindow(description);
     return mainWindow != nullptr ? kResultOk : kErrorGeneric;
 }

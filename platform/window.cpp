@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "gfx/file_names.h"
 #include "gfx/window.h"
 #include "platform/menu_bar.h"
 #include "platform/overlay.h"
@@ -26,7 +27,7 @@ int shownMenuBarHeight(const WindowRecord& record) {
 }
 
 Uint32 sdlFlagsFor(std::uint32_t style) {
-    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
+    Uint32 flags = SDL_WINDOW_HIDDEN;
     if ((style & WS_CAPTION) == 0) {
         flags |= SDL_WINDOW_BORDERLESS;
     }
@@ -34,6 +35,29 @@ Uint32 sdlFlagsFor(std::uint32_t style) {
         flags |= SDL_WINDOW_RESIZABLE;
     }
     return flags;
+}
+
+// A window that OpenGL frames can be shown in, or, where the display has no OpenGL to offer,
+// one without (the reference device presents through SDL's own renderer).
+SDL_Window* createSdlWindow(const char* title, int width, int height, Uint32 flags) {
+    SDL_Window* window = SDL_CreateWindow(title, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
+                                          width, height, flags | SDL_WINDOW_OPENGL);
+    if (window == nullptr) {
+        window = SDL_CreateWindow(title, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width,
+                                  height, flags);
+    }
+    return window;
+}
+
+void setWindowIcon(SDL_Window* window, const char* iconFile) {
+    if (iconFile == nullptr) {
+        return;
+    }
+    SDL_Surface* icon = SDL_LoadBMP(hostFileName(iconFile).c_str());
+    if (icon != nullptr) {
+        SDL_SetWindowIcon(window, icon);
+        SDL_FreeSurface(icon);
+    }
 }
 
 bool ensureVideo() {
@@ -127,12 +151,12 @@ WindowHandle createWindow(const WindowDescription& description) {
     const int menuHeight =
         description.withMenuBar && (description.style & WS_CAPTION) != 0 ? kMenuBarHeight : 0;
     record->sdl =
-        SDL_CreateWindow(description.title, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
-                         description.clientWidth, description.clientHeight + menuHeight,
-                         sdlFlagsFor(description.style));
+        createSdlWindow(description.title, description.clientWidth,
+                        description.clientHeight + menuHeight, sdlFlagsFor(description.style));
     if (record->sdl == nullptr) {
         return nullptr;
     }
+    setWindowIcon(record->sdl, description.iconFile);
     record->handle = windowHandleOf(record->sdl);
     postedMessageEventType();  // registered here, before any other thread posts
     record->alive = true;
@@ -331,4 +355,15 @@ WindowRect desktopRect() {
         return WindowRect{};
     }
     return WindowRect{0, 0, mode.w, mode.h};
+}
+
+WindowRect usableDesktopRect() {
+    if (!ensureVideo()) {
+        return WindowRect{};
+    }
+    SDL_Rect usable{};
+    if (SDL_GetDisplayUsableBounds(0, &usable) != 0 || usable.w <= 0 || usable.h <= 0) {
+        return desktopRect();
+    }
+    return WindowRect{usable.x, usable.y, usable.x + usable.w, usable.y + usable.h};
 }

@@ -46,11 +46,15 @@ struct WindowDescription {
     int clientHeight = 0;
     bool withMenuBar = false;
     WindowProcedure procedure = nullptr;
+    // The picture the desktop shows for the window (a BMP, in the game's spelling of file
+    // names); none when null or when it cannot be read.
+    const char* iconFile = nullptr;
 };
 
 // Creates the window, hidden; its client area is clientWidth x clientHeight and the menu bar,
-// if any, lies above it. The window needs an OpenGL-capable SDL video driver. nullptr if SDL
-// cannot make it.
+// if any, lies above it. The window can show OpenGL frames where the display offers OpenGL;
+// where it does not (no GLX, no driver), it is made without, for devices that draw on the CPU.
+// nullptr if SDL cannot make it.
 WindowHandle createWindow(const WindowDescription& description);
 
 // Sends WM_DESTROY, then destroys the window; later messages to it are dropped.
@@ -121,3 +125,6 @@ void showWindowCursor(bool show);
 
 // The desktop rectangle of display 0 (the desktop window's rectangle).
 WindowRect desktopRect();
+// The part of display 0 that windows may use: the desktop less its panels and docks (the
+// desktop rectangle where the window system does not say).
+WindowRect usableDesktopRect();

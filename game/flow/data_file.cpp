@@ -11,6 +11,11 @@
 
 namespace {
 
+std::string& playerDataFolder() {
+    static std::string folder;
+    return folder;
+}
+
 constexpr mode_t kNewFileMode = 0666;  // narrowed by the user's umask
 constexpr mode_t kPermissionBits = 07777;
 constexpr int kMostLinksFollowed = 40;  // as many as the system follows when opening
@@ -239,4 +244,16 @@ bool replaceDataFile(const char* fileName, std::string_view contents,
                      const FileReplaceSteps& steps) {
     return updateDataFile(
         fileName, [contents](std::string_view) { return std::string(contents); }, steps);
+}
+
+void setPlayerDataFolder(std::string folder) {
+    playerDataFolder() = std::move(folder);
+}
+
+std::string playerDataFile(const char* fileName) {
+    const std::string& folder = playerDataFolder();
+    if (folder.empty()) {
+        return fileName;
+    }
+    return folder.back() == '/' ? folder + fileName : folder + '/' + fileName;
 }

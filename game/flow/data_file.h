@@ -17,6 +17,13 @@ constexpr std::size_t kMaxDataFileBytes = 1u << 20;
 // or is not a plain file.
 std::optional<std::string> readDataFile(const char* fileName);
 
+// The folder that holds each player's own data files (scores.dat, options.dat): empty for the
+// working directory, as when the game runs from its build tree; the installed game names the
+// player's folder before it reads any of them.
+void setPlayerDataFolder(std::string folder);
+// Where the player's data file fileName is: fileName inside the player's data folder.
+std::string playerDataFile(const char* fileName);
+
 // The system steps of replacing a file. Each behaves like the POSIX call of the same name;
 // tests swap them to simulate a full disk, a failing sync or a crash part-way.
 struct FileReplaceSteps {

@@ -62,7 +62,7 @@ GameApplication::~GameApplication() = default;
 // A desktop that cannot be read, or is too small to leave a window after the margins, keeps
 // the frame's default window size.
 void GameApplication::sizeWindowFromDesktop() {
-    const WindowRect desktop = desktopRect();
+    const WindowRect desktop = usableDesktopRect();
     const int width = desktop.width() - desktopWidthMargin;
     const int height = desktop.height() - desktopHeightMargin;
     if (width > 0 && height > 0) {

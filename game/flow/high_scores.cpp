@@ -205,7 +205,7 @@ void foldInStoredEntries(HighScoreTable& table, const HighScoreTable& lastSeen,
 bool saveHighScores(HighScoreTable& table, HighScoreTable& lastSeen,
                     const FileReplaceSteps& steps) {
     const bool saved = updateDataFile(
-        kHighScoreFile,
+        playerDataFile(kHighScoreFile).c_str(),
         [&table, &lastSeen](std::string_view current) {
             const HighScoreTable onFile = readHighScores(current);
             foldInStoredEntries(table, lastSeen, onFile);
@@ -221,6 +221,6 @@ bool saveHighScores(HighScoreTable& table, HighScoreTable& lastSeen,
 }
 
 HighScoreTable loadHighScores() {
-    std::optional<std::string> text = readDataFile(kHighScoreFile);
+    std::optional<std::string> text = readDataFile(playerDataFile(kHighScoreFile).c_str());
     return readHighScores(text ? *text : std::string_view());
 }

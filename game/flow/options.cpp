@@ -16,7 +16,7 @@ void readOptions(std::string_view text, Options& options) {
 }
 
 bool loadOptions(Options& options) {
-    std::optional<std::string> text = readDataFile(kOptionsFile);
+    std::optional<std::string> text = readDataFile(playerDataFile(kOptionsFile).c_str());
     if (text) {
         readOptions(*text, options);
     }
@@ -24,7 +24,7 @@ bool loadOptions(Options& options) {
 }
 
 void saveOptions(const Options& options, const FileReplaceSteps& steps) {
-    replaceDataFile(kOptionsFile, formatOptions(options), steps);
+    replaceDataFile(playerDataFile(kOptionsFile).c_str(), formatOptions(options), steps);
 }
 
 void toggleOption(std::int32_t& option) {

@@ -1,8 +1,29 @@
 #include "gfx/soft/presenter.h"
 
+#include <cstring>
+
 #include "gfx/window.h"
 
 namespace kolvane::soft {
+
+namespace {
+
+// SDL's own software renderer for a window made without OpenGL (where the display has none);
+// whichever renderer SDL finds best for any other window.
+int rendererIndexFor(SDL_Window* window) {
+    if ((SDL_GetWindowFlags(window) & SDL_WINDOW_OPENGL) != 0) {
+        return -1;
+    }
+    for (int index = 0; index < SDL_GetNumRenderDrivers(); ++index) {
+        SDL_RendererInfo info{};
+        if (SDL_GetRenderDriverInfo(index, &info) == 0 && std::strcmp(info.name, "software") == 0) {
+            return index;
+        }
+    }
+    return -1;
+}
+
+}  // namespace
 
 WindowPresenter::~WindowPresenter() {
     release();
@@ -25,28 +46,7 @@ bool WindowPresenter::present(const std::uint32_t* pixels, int width, int height
     if (window_ == nullptr || pixels == nullptr || width <= 0 || height <= 0) {
         return false;
     }
-    if ((SDL_GetWindowFlags(window_) & SDL_WINDOW_OPENGL) != 0) {
-        return presentThroughTexture(pixels, width, height, waitForBlank);
-    }
-    return presentThroughSurface(pixels, width, height);
-}
-
-bool WindowPresenter::presentThroughSurface(const std::uint32_t* pixels, int width, int height) {
-    SDL_Surface* target = SDL_GetWindowSurface(window_);
-    if (target == nullptr) {
-        return false;
-    }
-    SDL_Surface* frame = SDL_CreateRGBSurfaceWithFormatFrom(
-        const_cast<std::uint32_t*>(pixels), width, height, 32, width * 4, SDL_PIXELFORMAT_ARGB8888);
-    if (frame == nullptr) {
-        return false;
-    }
-    SDL_SetSurfaceBlendMode(frame, SDL_BLENDMODE_NONE);
-    const bool sameSize = target->w == width && target->h == height;
-    const int blitted = sameSize ? SDL_BlitSurface(frame, nullptr, target, nullptr)
-                                 : SDL_BlitScaled(frame, nullptr, target, nullptr);
-    SDL_FreeSurface(frame);
-    return blitted == 0 && SDL_UpdateWindowSurface(window_) == 0;
+    return presentThroughTexture(pixels, width, height, waitForBlank);
 }
 
 bool WindowPresenter::presentThroughTexture(const std::uint32_t* pixels, int width, int height,
@@ -56,7 +56,7 @@ bool WindowPresenter::presentThroughTexture(const std::uint32_t* pixels, int wid
     }
     if (renderer_ == nullptr) {
         const Uint32 flags = waitForBlank ? SDL_RENDERER_PRESENTVSYNC : 0;
-        renderer_ = SDL_CreateRenderer(window_, -1, flags);
+        renderer_ = SDL_CreateRenderer(window_, rendererIndexFor(window_), flags);
         if (renderer_ == nullptr) {
             return false;
         }

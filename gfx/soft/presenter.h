@@ -1,6 +1,6 @@
-// Shows finished frames of the software device in an SDL window: through the window's surface,
-// or, where the window was made for OpenGL (and so has no surface of its own), through a
-// streaming SDL texture.
+// Shows finished frames of the software device in an SDL window through a streaming SDL
+// texture, below the window's chrome (the menu bar) and with the chrome drawn over it. A window
+// made without OpenGL (a display without it) gets SDL's software renderer.
 #pragma once
 
 #include <SDL.h>
@@ -24,7 +24,6 @@ public:
     void release();
 
 private:
-    bool presentThroughSurface(const std::uint32_t* pixels, int width, int height);
     bool presentThroughTexture(const std::uint32_t* pixels, int width, int height,
                                bool waitForBlank);
 

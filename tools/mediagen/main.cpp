@@ -1,12 +1,13 @@
-// mediagen <run directory>: writes all of Kolvane's media, the same bytes on every run.
+// mediagen <run directory> [<icon directory>]: writes all of Kolvane's media, the same bytes on
+// every run, and the desktop's icons of the game into the icon directory when one is named.
 #include <cstdio>
 #include <filesystem>
 
 #include "tools/mediagen/media_parts.h"
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: mediagen <run directory>\n");
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: mediagen <run directory> [<icon directory>]\n");
         return 2;
     }
     const std::filesystem::path runDir = argv[1];
@@ -18,5 +19,9 @@ int main(int argc, char** argv) {
     ok = mediagen::writeSounds(runDir) && ok;
     ok = mediagen::writeMusic(runDir) && ok;
     ok = mediagen::writeTexts(runDir) && ok;
+    ok = mediagen::writeWindowIcon(runDir) && ok;
+    if (argc == 3) {
+        ok = mediagen::writeDesktopIcons(argv[2]) && ok;
+    }
     return ok ? 0 : 1;
 }

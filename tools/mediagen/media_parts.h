@@ -6,10 +6,13 @@
 
 namespace mediagen {
 
-bool writePictures(const std::filesystem::path& runDir);  // Graphics/*.bmp
-bool writeMeshes(const std::filesystem::path& runDir);    // Graphics/*.x
-bool writeSounds(const std::filesystem::path& runDir);    // Sound/*.wav
-bool writeMusic(const std::filesystem::path& runDir);     // Sound/*.mid
-bool writeTexts(const std::filesystem::path& runDir);     // gameinfo.txt, help.htm
+bool writePictures(const std::filesystem::path& runDir);    // Graphics/*.bmp
+bool writeMeshes(const std::filesystem::path& runDir);      // Graphics/*.x
+bool writeSounds(const std::filesystem::path& runDir);      // Sound/*.wav
+bool writeMusic(const std::filesystem::path& runDir);       // Sound/*.mid
+bool writeTexts(const std::filesystem::path& runDir);       // gameinfo.txt, help.htm
+bool writeWindowIcon(const std::filesystem::path& runDir);  // Graphics/icon.bmp
+// The desktop's icons: hicolor/<size>x<size>/apps/*.png and hicolor/scalable/apps/*.svg.
+bool writeDesktopIcons(const std::filesystem::path& iconDir);
 
 }  // namespace mediagen

@@ -58,4 +58,12 @@ Picture crop(const Picture& picture, int left, int top, int width, int height);
 // the file could not be written.
 bool writeBmp(const Picture& picture, const std::filesystem::path& file);
 
+// A colour value 0..1 as a byte (clamped, rounded).
+unsigned char channelByte(float v);
+
+// Writes a bottom-up 32-bit BMP with an alpha channel from rows of RGBA bytes, top row first;
+// false if the file could not be written.
+bool writeBmp32(const std::vector<unsigned char>& rgba, int width, int height,
+                const std::filesystem::path& file);
+
 }  // namespace mediagen

@@ -300,7 +300,10 @@ std::string helpPage() {
 
 <section id="files">
   <h2>Files</h2>
-  <p>The game keeps its files in the folder it runs in:</p>
+  <p>Installed, the game keeps each player's scores and options in that player's own folder,
+    <code>~/.local/share/kolvane/</code> (or <code>$XDG_DATA_HOME/kolvane/</code>), and its
+    other files in <code>/usr/share/games/kolvane/</code>. Run from its build tree, it keeps
+    all of them in the folder it runs in.</p>
   <table>
     <tr><th>File</th><th>Holds</th></tr>
     <tr><td><code>scores.dat</code></td><td>The high-score tables (text; delete it to start
