@@ -8,6 +8,7 @@
 #include <string>
 
 #include "gfx/fixed_function_device.h"
+#include "gfx/frame_pacing.h"
 #include "gfx/gl/gl_program.h"
 #include "gfx/math.h"
 #include "gfx/pipeline_state.h"
@@ -337,6 +338,8 @@ private:
     bool hasDepth_ = false;
     bool framePresented_ = false;
     int swapInterval_ = -1;
+    bool swapTookInterval_ = false;
+    FramePacer pacer_;
     bool fixedStateDirty_ = true;
     bool uniformsDirty_ = true;
     bool attributesDirty_ = true;
@@ -485,7 +488,8 @@ void GlDevice::updateSwapInterval() {
             ? 1
             : 0;
     if (wanted != swapInterval_) {
-        SDL_GL_SetSwapInterval(wanted);
+        swapTookInterval_ =
+            SDL_GL_SetSwapInterval(wanted) == 0 && SDL_GL_GetSwapInterval() == wanted;
         swapInterval_ = wanted;
     }
 }
@@ -509,6 +513,8 @@ HRESULT GlDevice::Present(const RECT*, const RECT*, WindowHandle, const void*) {
                           drawableWidth == w && drawableHeight == h ? GL_NEAREST : GL_LINEAR);
         updateSwapInterval();
         showOpenGlFrame(context_->window);
+        pacer_.frameShown(swapInterval_ == 1, swapTookInterval_,
+                          windowRefreshRate(context_->window));
     }
     glBindFramebuffer(GL_FRAMEBUFFER, backFramebuffer_);
     return D3D_OK;

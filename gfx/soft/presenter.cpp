@@ -25,10 +25,14 @@ bool WindowPresenter::present(const std::uint32_t* pixels, int width, int height
     if (window_ == nullptr || pixels == nullptr || width <= 0 || height <= 0) {
         return false;
     }
-    if ((SDL_GetWindowFlags(window_) & SDL_WINDOW_OPENGL) != 0) {
-        return presentThroughTexture(pixels, width, height, waitForBlank);
+    const bool throughTexture = (SDL_GetWindowFlags(window_) & SDL_WINDOW_OPENGL) != 0;
+    const bool shown = throughTexture ? presentThroughTexture(pixels, width, height, waitForBlank)
+                                      : presentThroughSurface(pixels, width, height);
+    if (shown) {
+        pacer_.frameShown(waitForBlank, throughTexture && rendererTookWait_,
+                          windowRefreshRate(window_));
     }
-    return presentThroughSurface(pixels, width, height);
+    return shown;
 }
 
 bool WindowPresenter::presentThroughSurface(const std::uint32_t* pixels, int width, int height) {
@@ -61,6 +65,9 @@ bool WindowPresenter::presentThroughTexture(const std::uint32_t* pixels, int wid
             return false;
         }
         rendererWaits_ = waitForBlank;
+        SDL_RendererInfo info{};
+        rendererTookWait_ = SDL_GetRendererInfo(renderer_, &info) == 0 &&
+                            (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;
     }
     if (texture_ == nullptr || textureWidth_ != width || textureHeight_ != height) {
         if (texture_ != nullptr) {
