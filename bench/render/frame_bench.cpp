@@ -41,9 +41,8 @@ void drawPart(GameScene& scene, const SceneInput& input, FramePart part) {
     IDirect3DDevice8* device = scene.device;
     device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x00000000, 1.0f, 0);
     device->BeginScene();
-    device->SetRenderState(D3DRS_LIGHTING, FALSE);
-    drawBackground(scene, input);
-    device->SetRenderState(D3DRS_LIGHTING, TRUE);
+    startBackground(scene, input);
+    drawPendingBackground(scene);
     device->EndScene();
 }
 
