@@ -95,9 +95,34 @@ public:
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(levelCount() - 1));
         uploaded_ = version();
+        // The OpenGL device never loses its textures: a managed one lives in OpenGL alone.
+        if (pool() == D3DPOOL_MANAGED) {
+            dropTexels();
+        }
     }
 
 protected:
+    void restoreTexels() override {
+        context_->makeCurrent();
+        GLint bound = 0;
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+        glBindTexture(GL_TEXTURE_2D, name_);
+        glPixelStorei(GL_PACK_ALIGNMENT, 4);
+        for (UINT i = 0; i < levelCount(); ++i) {
+            PixelLevel& pixels = restoredLevel(i);
+            std::vector<std::uint32_t> argb(std::size_t{pixels.width} * pixels.height);
+            glGetTexImage(GL_TEXTURE_2D, static_cast<GLint>(i), GL_BGRA,
+                          GL_UNSIGNED_INT_8_8_8_8_REV, argb.data());
+            for (UINT y = 0; y < pixels.height; ++y) {
+                BYTE* row = pixels.bytes.data() + std::size_t{y} * pixels.pitch;
+                for (UINT x = 0; x < pixels.width; ++x) {
+                    writeTexel(format(), row, x, argb[std::size_t{y} * pixels.width + x]);
+                }
+            }
+        }
+        glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
+    }
+
     ~GlTexture() override {
         if (name_ != 0) {
             context_->makeCurrent();
