@@ -449,6 +449,14 @@ bool GlDevice::buildTargets() {
     glGenFramebuffers(1, &shownFramebuffer_);
     glBindFramebuffer(GL_FRAMEBUFFER, shownFramebuffer_);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, shownColour_);
+    if (hasDepth_) {
+        // The two frames trade places at each discarding present; the depth buffer stays.
+        const GLenum storage = depthStorageOf(params_.AutoDepthStencilFormat);
+        glFramebufferRenderbuffer(
+            GL_FRAMEBUFFER,
+            storage == GL_DEPTH24_STENCIL8 ? GL_DEPTH_STENCIL_ATTACHMENT : GL_DEPTH_ATTACHMENT,
+            GL_RENDERBUFFER, backDepth_);
+    }
     const bool shownComplete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
     glBindFramebuffer(GL_FRAMEBUFFER, backFramebuffer_);
     glClearColor(0, 0, 0, 0);
@@ -526,11 +534,18 @@ HRESULT GlDevice::Present(const RECT*, const RECT*, WindowHandle, const void*) {
     context_->makeCurrent();
     const auto w = static_cast<GLint>(width_), h = static_cast<GLint>(height_);
     glDisable(GL_SCISSOR_TEST);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, backFramebuffer_);
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, shownFramebuffer_);
-    glBlitFramebuffer(0, 0, w, h, 0, 0, w, h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    if (params_.SwapEffect == D3DSWAPEFFECT_DISCARD) {
+        // The back buffer's contents end with the present: the drawn frame becomes the shown
+        // one as it is, and the next frame is drawn into the one shown before.
+        std::swap(backFramebuffer_, shownFramebuffer_);
+    } else {
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, backFramebuffer_);
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, shownFramebuffer_);
+        glBlitFramebuffer(0, 0, w, h, 0, 0, w, h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    }
     framePresented_ = true;
     if (!context_->ownWindow) {
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, shownFramebuffer_);
         int drawableWidth = 0, drawableHeight = 0;
         frameAreaSize(context_->window, &drawableWidth, &drawableHeight);
         glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);

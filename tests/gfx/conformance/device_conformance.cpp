@@ -236,6 +236,27 @@ TEST_P(DeviceConformance, ClearedFrameIsWhatPresentShows) {
     EXPECT_TRUE(colourNear(image.at(63, 63), 0x336699, 0));
 }
 
+TEST_P(DeviceConformance, TheShownFrameStaysWhileTheNextIsDrawnAndEachFrameDrawsWhole) {
+    beginFrame(device, 0xFF336699);
+    endFrame(device);
+    presentAndRead(device);
+    beginFrame(device, 0xFF000000);
+    draw(device, screenQuad(0, 0, 32, 64, 0.5f, 0xFFFF0000), screenFvf);
+    FrameImage shown;
+    ASSERT_EQ(device->readPresentedFrame(&shown), D3D_OK);
+    EXPECT_TRUE(colourNear(shown.at(10, 10), 0x336699, 0)) << "still the frame presented";
+    endFrame(device);
+    const FrameImage second = presentAndRead(device);
+    EXPECT_TRUE(colourNear(second.at(10, 10), 0xFF0000, 0));
+    EXPECT_TRUE(colourNear(second.at(50, 10), 0x000000, 0));
+    beginFrame(device, 0xFF000000);
+    draw(device, screenQuad(0, 0, 64, 64, 0.7f, 0xFF00FF00), screenFvf);
+    endFrame(device);
+    const FrameImage third = presentAndRead(device);
+    EXPECT_TRUE(colourNear(third.at(10, 10), 0x00FF00, 0)) << "the depth buffer was cleared too";
+    EXPECT_TRUE(colourNear(third.at(50, 10), 0x00FF00, 0));
+}
+
 TEST_P(DeviceConformance, ClearKeepsToItsRectanglesAndTheViewport) {
     beginFrame(device, 0xFF000000);
     const D3DRECT square{8, 8, 16, 16};
