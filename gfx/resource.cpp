@@ -1,5 +1,9 @@
 #include "gfx/resource.h"
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 #include <algorithm>
 #include <cstring>
 
@@ -293,6 +297,22 @@ HRESULT MemoryTexture::LockRect(UINT index, D3DLOCKED_RECT* locked, const RECT* 
     return lockPixelLevel(levels_[index], format_, locked, rect);
 }
 
+namespace {
+
+bool texelsDroppedSinceReturn = false;
+
+}  // namespace
+
+void returnDroppedTexelMemory() {
+    if (!texelsDroppedSinceReturn) {
+        return;
+    }
+    texelsDroppedSinceReturn = false;
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
+}
+
 void MemoryTexture::dropTexels() {
     for (const PixelLevel& level : levels_) {
         if (level.locked) {
@@ -303,6 +323,7 @@ void MemoryTexture::dropTexels() {
         std::vector<BYTE>().swap(level.bytes);
     }
     texelsDropped_ = true;
+    texelsDroppedSinceReturn = true;
 }
 
 void MemoryTexture::takeBackTexels() {

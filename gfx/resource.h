@@ -176,6 +176,11 @@ struct PixelLevel {
     std::vector<std::uint32_t> toArgb(D3DFORMAT format) const;
 };
 
+// Hands the memory of texels dropped since the last call back to the system (the allocator
+// keeps freed memory for itself otherwise); does nothing when none were dropped. A device calls
+// it once a frame, after the frame's uploads.
+void returnDroppedTexelMemory();
+
 // Number of mip levels from width x height down to 1 x 1.
 UINT fullMipCount(UINT width, UINT height);
 
