@@ -109,6 +109,8 @@ struct MusicPlayer::Synthesiser {
         fluid_settings_setnum(settings, "synth.sample-rate", kMixerRate);
         fluid_settings_setnum(settings, "synth.gain", kMusicGain);
         fluid_settings_setstr(settings, "player.timing-source", "sample");
+        // Only the instruments the tracks play are read from the SoundFont into memory.
+        fluid_settings_setint(settings, "synth.dynamic-sample-loading", 1);
         synth = new_fluid_synth(settings);
         return synth != nullptr &&
                fluid_synth_sfload(synth, kGeneralMidiSoundFont, 1) != FLUID_FAILED;
