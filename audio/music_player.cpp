@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <fstream>
+#include <future>
 #include <mutex>
 
 #include "audio/game_path.h"
@@ -99,12 +100,8 @@ struct MusicPlayer::Synthesiser {
         }
     }
 
-    bool start() {
-        mixerOpen = openMixer();
-        if (!mixerOpen) {
-            return false;
-        }
-        silenceSynthesiserLog();
+    // Any thread: makes the synthesiser and loads the SoundFont into it.
+    bool loadSoundFont() {
         settings = new_fluid_settings();
         if (settings == nullptr) {
             return false;
@@ -112,9 +109,17 @@ struct MusicPlayer::Synthesiser {
         fluid_settings_setnum(settings, "synth.sample-rate", kMixerRate);
         fluid_settings_setnum(settings, "synth.gain", kMusicGain);
         fluid_settings_setstr(settings, "player.timing-source", "sample");
+        // Only the instruments the tracks play are read from the SoundFont into memory.
+        fluid_settings_setint(settings, "synth.dynamic-sample-loading", 1);
         synth = new_fluid_synth(settings);
-        if (synth == nullptr ||
-            fluid_synth_sfload(synth, kGeneralMidiSoundFont, 1) == FLUID_FAILED) {
+        return synth != nullptr &&
+               fluid_synth_sfload(synth, kGeneralMidiSoundFont, 1) != FLUID_FAILED;
+    }
+
+    // Window thread: puts the loaded synthesiser into the audio output.
+    bool connect() {
+        mixerOpen = openMixer();
+        if (!mixerOpen) {
             return false;
         }
         Mix_HookMusic(&Synthesiser::render, this);
@@ -223,12 +228,35 @@ void MusicPlayer::setMusicNotifyWindow(WindowHandle window) {
     notifyWindow_ = window;
 }
 
+namespace {
+
+std::unique_ptr<MusicPlayer::Synthesiser> loadedSynthesiser() {
+    auto synthesiser = std::make_unique<MusicPlayer::Synthesiser>();
+    if (!synthesiser->loadSoundFont()) {
+        return nullptr;
+    }
+    return synthesiser;
+}
+
+}  // namespace
+
+void MusicPlayer::loadSynthesiserInBackground() {
+    if (synthesiser_ != nullptr || loading_.valid()) {
+        return;
+    }
+    silenceSynthesiserLog();
+    loading_ = std::async(std::launch::async, loadedSynthesiser);
+}
+
 int MusicPlayer::startSynthesiser() {
     if (synthesiser_ != nullptr) {
         return 1;
     }
-    auto synthesiser = std::make_unique<Synthesiser>();
-    if (!synthesiser->start()) {
+    if (!loading_.valid()) {
+        loadSynthesiserInBackground();
+    }
+    std::unique_ptr<Synthesiser> synthesiser = loading_.get();
+    if (synthesiser == nullptr || !synthesiser->connect()) {
         return 0;
     }
     synthesiser_ = std::move(synthesiser);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <future>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -32,9 +33,14 @@ public:
     void setMusicNotifyWindow(WindowHandle window);
 
     // Opens the audio output and loads the General MIDI SoundFont into the synthesiser: once for
-    // the run, so that later calls return at once. openMusic does it when it has not been done;
-    // the game does it at start-up, so that no track waits for the SoundFont.
+    // the run, so that later calls return at once. openMusic does it when it has not been done.
+    // After a failure the game stays silent; a later call tries again.
     int startSynthesiser();
+
+    // Starts loading the SoundFont on another thread, so that the window, the device and the
+    // first frame need not wait for it; startSynthesiser (and so the first openMusic) waits
+    // for the load to finish. Does nothing once a load has been started.
+    void loadSynthesiserInBackground();
 
     // Opens a Standard MIDI File (a backslash is a folder separator) and makes it the music
     // device. A file that is missing, cut short, oversized or not MIDI is not opened. A file
@@ -54,9 +60,10 @@ public:
     // first. It stays set after closeMusic.
     std::uint32_t musicDevice() const { return musicDevice_; }
 
-private:
     struct Synthesiser;
 
+private:
+    std::future<std::unique_ptr<Synthesiser>> loading_;  // the SoundFont's load, until taken
     std::unique_ptr<Synthesiser> synthesiser_;
     std::shared_ptr<const std::vector<std::uint8_t>> openMidi_;  // the open file's; none: closed
     std::uint32_t musicDevice_ = 0;

@@ -1,5 +1,9 @@
 #include "gfx/resource.h"
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 #include <algorithm>
 #include <cstring>
 
@@ -277,7 +281,7 @@ HRESULT MemoryTexture::GetLevelDesc(UINT index, D3DSURFACE_DESC* desc) {
              D3DRTYPE_SURFACE,
              usage_,
              pool(),
-             static_cast<UINT>(level.bytes.size()),
+             level.pitch * level.height,
              D3DMULTISAMPLE_NONE,
              level.width,
              level.height};
@@ -289,7 +293,48 @@ HRESULT MemoryTexture::LockRect(UINT index, D3DLOCKED_RECT* locked, const RECT* 
     if (index >= levels_.size()) {
         return D3DERR_INVALIDCALL;
     }
+    takeBackTexels();
     return lockPixelLevel(levels_[index], format_, locked, rect);
+}
+
+namespace {
+
+bool texelsDroppedSinceReturn = false;
+
+}  // namespace
+
+void returnDroppedTexelMemory() {
+    if (!texelsDroppedSinceReturn) {
+        return;
+    }
+    texelsDroppedSinceReturn = false;
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
+}
+
+void MemoryTexture::dropTexels() {
+    for (const PixelLevel& level : levels_) {
+        if (level.locked) {
+            return;
+        }
+    }
+    for (PixelLevel& level : levels_) {
+        std::vector<BYTE>().swap(level.bytes);
+    }
+    texelsDropped_ = true;
+    texelsDroppedSinceReturn = true;
+}
+
+void MemoryTexture::takeBackTexels() {
+    if (!texelsDropped_) {
+        return;
+    }
+    for (PixelLevel& level : levels_) {
+        level.bytes.resize(std::size_t{level.pitch} * level.height);
+    }
+    texelsDropped_ = false;
+    restoreTexels();
 }
 
 HRESULT MemoryTexture::UnlockRect(UINT index) {

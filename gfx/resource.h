@@ -176,6 +176,11 @@ struct PixelLevel {
     std::vector<std::uint32_t> toArgb(D3DFORMAT format) const;
 };
 
+// Hands the memory of texels dropped since the last call back to the system (the allocator
+// keeps freed memory for itself otherwise); does nothing when none were dropped. A device calls
+// it once a frame, after the frame's uploads.
+void returnDroppedTexelMemory();
+
 // Number of mip levels from width x height down to 1 x 1.
 UINT fullMipCount(UINT width, UINT height);
 
@@ -198,11 +203,24 @@ public:
     // Bumped by every unlock: the texels may have changed.
     std::uint64_t version() const { return version_; }
 
+protected:
+    // For a device that keeps the texels itself and cannot lose them: frees the system copy of
+    // every level (nothing while a level is locked). The next lock first asks restoreTexels for
+    // them. Levels keep their sizes and pitches meanwhile.
+    void dropTexels();
+    bool texelsDropped() const { return texelsDropped_; }
+    // Writes the device's copy of every level back into the levels' bytes (sized again).
+    virtual void restoreTexels() {}
+    PixelLevel& restoredLevel(UINT index) { return levels_[index]; }
+
 private:
+    void takeBackTexels();
+
     std::vector<PixelLevel> levels_;
     DWORD usage_;
     D3DFORMAT format_;
     std::uint64_t version_ = 1;
+    bool texelsDropped_ = false;
 };
 
 // A surface in system memory: cursor images, and the read-back copy of a back buffer.

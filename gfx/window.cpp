@@ -38,6 +38,15 @@ void showOpenGlFrame(SDL_Window* window) {
     SDL_GL_SwapWindow(window);
 }
 
+double windowRefreshRate(SDL_Window* window) {
+    SDL_DisplayMode mode{};
+    const int display = SDL_GetWindowDisplayIndex(window);
+    if (display < 0 || SDL_GetCurrentDisplayMode(display, &mode) != 0) {
+        return 0.0;
+    }
+    return mode.refresh_rate > 0 ? static_cast<double>(mode.refresh_rate) : 0.0;
+}
+
 int copyFrameBelowChrome(SDL_Renderer* renderer, SDL_Texture* frame) {
     const int band = chromeBandHeight(SDL_RenderGetWindow(renderer));
     int width = 0, height = 0;

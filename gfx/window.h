@@ -45,6 +45,8 @@ void installWindowChrome(const WindowChrome& chrome);
 void frameAreaSize(SDL_Window* window, int* width, int* height);
 // Shows the frame drawn into window's OpenGL drawable, with the chrome over it.
 void showOpenGlFrame(SDL_Window* window);
+// The refresh rate of the display window is on, in hertz (0 where the display does not say).
+double windowRefreshRate(SDL_Window* window);
 // Copies frame to the part of renderer's output below the chrome's band (0, or SDL's error).
 int copyFrameBelowChrome(SDL_Renderer* renderer, SDL_Texture* frame);
 // Copies frame there and shows it, with the chrome over it. False when SDL cannot copy.

@@ -61,10 +61,27 @@ void drawStillBackground(GameScene& scene) {
 
 }  // namespace
 
-void drawBackground(GameScene& scene, const SceneInput& input) {
+void startBackground(GameScene& scene, const SceneInput& input) {
     if (input.options.dynamicBackground == 1) {
-        drawScrollingBackground(scene, input);
-    } else {
-        drawStillBackground(scene);
+        // The screen's content is drawn in the states the planes leave behind them.
+        scene.device->SetRenderState(D3DRS_LIGHTING, TRUE);
+        scene.device->SetTextureStageState(0, D3DTSS_MIPFILTER, D3DTEXF_POINT);
+        scene.pendingBackground = &input;
+        return;
     }
+    scene.pendingBackground = nullptr;
+    scene.device->SetRenderState(D3DRS_LIGHTING, FALSE);
+    drawStillBackground(scene);
+    scene.device->SetRenderState(D3DRS_LIGHTING, TRUE);
+}
+
+void drawPendingBackground(GameScene& scene) {
+    if (scene.pendingBackground == nullptr) {
+        return;
+    }
+    const SceneInput& input = *scene.pendingBackground;
+    scene.pendingBackground = nullptr;
+    scene.device->SetRenderState(D3DRS_LIGHTING, FALSE);
+    drawScrollingBackground(scene, input);
+    scene.device->SetRenderState(D3DRS_LIGHTING, TRUE);
 }

@@ -42,23 +42,23 @@ void drawNumber(GameScene& scene, int value, float x, float y) {
     drawSceneText(scene, scene.textBuffer, x, y, labelDepth, 0);
 }
 
+// The labels and the preview are opaque and depth-tested, so they go in before the texts (and
+// so before the scrolling background); each text is drawn where nothing covers it.
 void drawGameValues(GameScene& scene, const SceneInput& input) {
     const SceneAssets& a = scene.assets;
     const GameSession& session = input.session;
     drawPicture(scene, a.levelLabel, 0.05f, 0.1f, 0.2f, 0.075f);
-    drawNumber(scene, session.level, -28.0f, 14.0f);
-
     drawPicture(scene, a.timeLabel, 0.05f, 0.3f, 0.2f, 0.075f);
-    formatGameClock(scene.textBuffer, sizeof scene.textBuffer, session.gameClock);
-    setTextColour(scene, 0.0f, 1.0f, 0.0f, 1.0f);
-    drawSceneText(scene, scene.textBuffer, -28.0f, 3.0f, labelDepth, 0);
-
     drawPicture(scene, a.scoreLabel, 0.75f, 0.1f, 0.2f, 0.075f);
-    drawNumber(scene, session.score, 22.0f, 14.0f);
-
     drawPicture(scene, a.nextLabel, 0.75f, 0.3f, 0.2f, 0.075f);
     drawPieceFigure(scene.device, a, session.nextShape, session.nextColour, 10.0f, 1.0f, wellDepth,
                     halfTurn, previewRock * std::sin(previewRockRate * input.appTime), 0.0f, 1.0f);
+
+    drawNumber(scene, session.level, -28.0f, 14.0f);
+    formatGameClock(scene.textBuffer, sizeof scene.textBuffer, session.gameClock);
+    setTextColour(scene, 0.0f, 1.0f, 0.0f, 1.0f);
+    drawSceneText(scene, scene.textBuffer, -28.0f, 3.0f, labelDepth, 0);
+    drawNumber(scene, session.score, 22.0f, 14.0f);
 }
 
 void drawBonus(GameScene& scene, const BonusObject& bonus, int object, float t) {
@@ -104,6 +104,7 @@ void drawSceneText(GameScene& scene, const char* text, float x, float y, float z
                    DWORD extraFlags) {
     D3DXMATRIX world;
     D3DXMatrixTranslation(&world, x, y, z);
+    drawPendingBackground(scene);
     setWorld(scene.device, world);
     if (scene.font != nullptr) {
         scene.font->drawText3D(text, textFiltered | extraFlags);
@@ -121,8 +122,8 @@ void formatGameClock(char* text, std::size_t size, int gameClock) {
 }
 
 void drawGameScreen(GameScene& scene, const SceneInput& input) {
-    drawWell(scene);
     drawWellCells(scene.device, scene.assets, input.session, input.well);
+    drawWell(scene);
     drawGameValues(scene, input);
     drawClearedCells(scene.device, scene.assets, input.well, input.framesPerSecond);
     drawBonus(scene, input.session.scoreBonus, 0, input.appTime);
@@ -144,9 +145,7 @@ HRESULT drawScene(GameScene& scene, const SceneInput& input) {
     if (FAILED(device->BeginScene())) {
         return 0;
     }
-    device->SetRenderState(D3DRS_LIGHTING, FALSE);
-    drawBackground(scene, input);
-    device->SetRenderState(D3DRS_LIGHTING, TRUE);
+    startBackground(scene, input);
     switch (input.screen) {
         case MainMenu:
             drawMainMenu(scene, input);
@@ -168,6 +167,7 @@ HRESULT drawScene(GameScene& scene, const SceneInput& input) {
         default:
             break;
     }
+    drawPendingBackground(scene);
     device->EndScene();
     return 0;
 }

@@ -19,6 +19,7 @@
 #include "render/scene_assets.h"
 
 class TextureFont;
+struct SceneInput;
 
 // The figure that falls past one side of the main menu. decoY starts below its restart
 // height, so the first main-menu frame chooses a figure before drawing it.
@@ -41,6 +42,8 @@ struct GameScene {
     MenuDecoration menuDecoration;
     D3DMATERIAL8 textMaterial{};
     char textBuffer[sceneTextBytes] = {};
+    // The frame whose scrolling background is still to be drawn (null when none is).
+    const SceneInput* pendingBackground = nullptr;
 };
 
 // The game state one frame reads. drawScene also advances the animations it draws: the

@@ -197,6 +197,7 @@ void drawInfoScreen(GameScene& scene, const SceneInput& input) {
     drawPicture(scene, a.menuItems[2], 0.2f, 0.025f, 0.6f, 0.15f);
     drawPicture(scene, a.listPanel, 0.15f, 0.19f, 0.7f, 0.8f);
     setTextColour(scene, 0.1f, 0.4f, 0.1f, 1.0f);
+    drawPendingBackground(scene);
     D3DXMATRIX projection;
     buildProjectionMatrix(projection, infoFarPlane);
     scene.device->SetTransform(D3DTS_PROJECTION, &projection);

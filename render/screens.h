@@ -17,9 +17,15 @@ void drawPicture(GameScene& scene, IDirect3DTexture8* texture, float left, float
 void setTextColour(GameScene& scene, float r, float g, float b, float a);
 void drawSceneText(GameScene& scene, const char* text, float x, float y, float z, DWORD extraFlags);
 
-// The scrolling planes of the current variant when dynamicBackground is 1, otherwise the
-// still picture in four quarters behind everything.
-void drawBackground(GameScene& scene, const SceneInput& input);
+// The background: the scrolling planes of the current variant when dynamicBackground is 1,
+// otherwise the still picture in four quarters behind everything. The still picture is drawn
+// first, untested. The planes are depth-tested like the scene, so they wait until the screen's
+// opaque content has filled the depth buffer and no plane pixel is shaded where the well, a
+// cell or a picture covers it: startBackground notes them as pending, and
+// drawPendingBackground draws them, once a frame, before the screen's first text (which is
+// blended over them and not depth-tested) or at the end of the frame.
+void startBackground(GameScene& scene, const SceneInput& input);
+void drawPendingBackground(GameScene& scene);
 
 // The well, its cells, the labels, numbers, clock and preview, the flight of removed rows and
 // the bonus objects; then the pause or game-over display when the screen is Paused or

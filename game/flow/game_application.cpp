@@ -78,7 +78,7 @@ ResultCode GameApplication::initScene() {
     highScoresOnFile_ = state_->highScores;
     loadSounds();
     musicPlayer_.setMusicNotifyWindow(mainWindow);
-    musicPlayer_.startSynthesiser();
+    musicPlayer_.loadSynthesiserInBackground();
     return kResultOk;
 }
 

@@ -34,7 +34,8 @@ public:
     // Seeds the random source with the milliseconds since the machine started times ten,
     // shows the main menu, reads the information text, the high scores and the options, opens
     // the sound output with the six sounds, makes the main window the music's notify window and
-    // starts the music's synthesiser. Always succeeds.
+    // starts loading the music's SoundFont on another thread (the first track waits for it).
+    // Always succeeds.
     ResultCode initScene() override;
     // Loads every picture and mesh and the font's texture, then shows the main window.
     ResultCode createDeviceObjects() override;

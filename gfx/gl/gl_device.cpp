@@ -8,6 +8,7 @@
 #include <string>
 
 #include "gfx/fixed_function_device.h"
+#include "gfx/frame_pacing.h"
 #include "gfx/gl/gl_program.h"
 #include "gfx/math.h"
 #include "gfx/pipeline_state.h"
@@ -94,9 +95,34 @@ public:
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(levelCount() - 1));
         uploaded_ = version();
+        // The OpenGL device never loses its textures: a managed one lives in OpenGL alone.
+        if (pool() == D3DPOOL_MANAGED) {
+            dropTexels();
+        }
     }
 
 protected:
+    void restoreTexels() override {
+        context_->makeCurrent();
+        GLint bound = 0;
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+        glBindTexture(GL_TEXTURE_2D, name_);
+        glPixelStorei(GL_PACK_ALIGNMENT, 4);
+        for (UINT i = 0; i < levelCount(); ++i) {
+            PixelLevel& pixels = restoredLevel(i);
+            std::vector<std::uint32_t> argb(std::size_t{pixels.width} * pixels.height);
+            glGetTexImage(GL_TEXTURE_2D, static_cast<GLint>(i), GL_BGRA,
+                          GL_UNSIGNED_INT_8_8_8_8_REV, argb.data());
+            for (UINT y = 0; y < pixels.height; ++y) {
+                BYTE* row = pixels.bytes.data() + std::size_t{y} * pixels.pitch;
+                for (UINT x = 0; x < pixels.width; ++x) {
+                    writeTexel(format(), row, x, argb[std::size_t{y} * pixels.width + x]);
+                }
+            }
+        }
+        glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
+    }
+
     ~GlTexture() override {
         if (name_ != 0) {
             context_->makeCurrent();
@@ -337,6 +363,8 @@ private:
     bool hasDepth_ = false;
     bool framePresented_ = false;
     int swapInterval_ = -1;
+    bool swapTookInterval_ = false;
+    FramePacer pacer_;
     bool fixedStateDirty_ = true;
     bool uniformsDirty_ = true;
     bool attributesDirty_ = true;
@@ -421,6 +449,14 @@ bool GlDevice::buildTargets() {
     glGenFramebuffers(1, &shownFramebuffer_);
     glBindFramebuffer(GL_FRAMEBUFFER, shownFramebuffer_);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, shownColour_);
+    if (hasDepth_) {
+        // The two frames trade places at each discarding present; the depth buffer stays.
+        const GLenum storage = depthStorageOf(params_.AutoDepthStencilFormat);
+        glFramebufferRenderbuffer(
+            GL_FRAMEBUFFER,
+            storage == GL_DEPTH24_STENCIL8 ? GL_DEPTH_STENCIL_ATTACHMENT : GL_DEPTH_ATTACHMENT,
+            GL_RENDERBUFFER, backDepth_);
+    }
     const bool shownComplete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
     glBindFramebuffer(GL_FRAMEBUFFER, backFramebuffer_);
     glClearColor(0, 0, 0, 0);
@@ -485,7 +521,8 @@ void GlDevice::updateSwapInterval() {
             ? 1
             : 0;
     if (wanted != swapInterval_) {
-        SDL_GL_SetSwapInterval(wanted);
+        swapTookInterval_ =
+            SDL_GL_SetSwapInterval(wanted) == 0 && SDL_GL_GetSwapInterval() == wanted;
         swapInterval_ = wanted;
     }
 }
@@ -497,11 +534,19 @@ HRESULT GlDevice::Present(const RECT*, const RECT*, WindowHandle, const void*) {
     context_->makeCurrent();
     const auto w = static_cast<GLint>(width_), h = static_cast<GLint>(height_);
     glDisable(GL_SCISSOR_TEST);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, backFramebuffer_);
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, shownFramebuffer_);
-    glBlitFramebuffer(0, 0, w, h, 0, 0, w, h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    if (params_.SwapEffect == D3DSWAPEFFECT_DISCARD) {
+        // The back buffer's contents end with the present: the drawn frame becomes the shown
+        // one as it is, and the next frame is drawn into the one shown before.
+        std::swap(backFramebuffer_, shownFramebuffer_);
+    } else {
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, backFramebuffer_);
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, shownFramebuffer_);
+        glBlitFramebuffer(0, 0, w, h, 0, 0, w, h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    }
     framePresented_ = true;
+    returnDroppedTexelMemory();
     if (!context_->ownWindow) {
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, shownFramebuffer_);
         int drawableWidth = 0, drawableHeight = 0;
         frameAreaSize(context_->window, &drawableWidth, &drawableHeight);
         glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
@@ -509,6 +554,8 @@ HRESULT GlDevice::Present(const RECT*, const RECT*, WindowHandle, const void*) {
                           drawableWidth == w && drawableHeight == h ? GL_NEAREST : GL_LINEAR);
         updateSwapInterval();
         showOpenGlFrame(context_->window);
+        pacer_.frameShown(swapInterval_ == 1, swapTookInterval_,
+                          windowRefreshRate(context_->window));
     }
     glBindFramebuffer(GL_FRAMEBUFFER, backFramebuffer_);
     return D3D_OK;

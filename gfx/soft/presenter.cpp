@@ -46,7 +46,11 @@ bool WindowPresenter::present(const std::uint32_t* pixels, int width, int height
     if (window_ == nullptr || pixels == nullptr || width <= 0 || height <= 0) {
         return false;
     }
-    return presentThroughTexture(pixels, width, height, waitForBlank);
+    const bool shown = presentThroughTexture(pixels, width, height, waitForBlank);
+    if (shown) {
+        pacer_.frameShown(waitForBlank, rendererTookWait_, windowRefreshRate(window_));
+    }
+    return shown;
 }
 
 bool WindowPresenter::presentThroughTexture(const std::uint32_t* pixels, int width, int height,
@@ -61,6 +65,9 @@ bool WindowPresenter::presentThroughTexture(const std::uint32_t* pixels, int wid
             return false;
         }
         rendererWaits_ = waitForBlank;
+        SDL_RendererInfo info{};
+        rendererTookWait_ = SDL_GetRendererInfo(renderer_, &info) == 0 &&
+                            (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;
     }
     if (texture_ == nullptr || textureWidth_ != width || textureHeight_ != height) {
         if (texture_ != nullptr) {

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "gfx/frame_pacing.h"
+
 namespace kolvane::soft {
 
 class WindowPresenter {
@@ -18,7 +20,8 @@ public:
 
     // Shows width x height pixels (0xAARRGGBB, rows top to bottom) scaled to the window's frame
     // area (below its menu bar, if any).
-    // waitForBlank asks for the vertical-blank wait where the route supports it.
+    // waitForBlank asks for the vertical-blank wait: the route's own where it has one, the
+    // pacer's where it has none or its swap does not wait.
     bool present(const std::uint32_t* pixels, int width, int height, bool waitForBlank);
     // Forgets the textures and renderer (the window changed size or mode).
     void release();
@@ -32,6 +35,8 @@ private:
     SDL_Texture* texture_ = nullptr;
     int textureWidth_ = 0, textureHeight_ = 0;
     bool rendererWaits_ = false;
+    bool rendererTookWait_ = false;
+    FramePacer pacer_;
 };
 
 }  // namespace kolvane::soft

@@ -166,6 +166,21 @@ TEST_F(MusicPlayerTest, ATuneInARiffMidiFilePlaysToItsEndAsAPlainOneDoes) {
     EXPECT_GE(clock_.frames() - startedAt, kTuneFrames * 9 / 10);
 }
 
+TEST_F(MusicPlayerTest, ATuneOpenedWhileTheSoundFontLoadsBesidePlaysOnceItIsReady) {
+    player_->loadSynthesiserInBackground();
+    player_->loadSynthesiserInBackground();  // one load for the run
+    open("tune.mid");
+    ASSERT_EQ(player_->playMusic(), 1);
+    ASSERT_EQ(waitForNotice(), std::vector<Notice>{successful(player_->musicDevice())});
+    EXPECT_GT(countSounding(finish()), kTuneFrames / 2);
+}
+
+TEST_F(MusicPlayerTest, APlayerGoneBeforeItsSoundFontLoadedEndsQuietly) {
+    player_->loadSynthesiserInBackground();
+    player_.reset();
+    EXPECT_TRUE(pumpMessages().empty());
+}
+
 TEST_F(MusicPlayerTest, PlayingAgainAfterTheEndStartsFromTheBeginning) {
     open("tune.mid");
     ASSERT_EQ(player_->playMusic(), 1);
@@ -273,7 +288,9 @@ TEST_F(MusicPlayerTest, WithoutAnAudioDeviceTheMusicStaysSilent) {
     const char* driver = std::getenv("SDL_AUDIODRIVER");
     const std::string savedDriver = driver != nullptr ? driver : "";
     setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    player_->loadSynthesiserInBackground();
     EXPECT_EQ(player_->startSynthesiser(), 0);
+    EXPECT_EQ(player_->startSynthesiser(), 0) << "a later try fails as quietly";
     EXPECT_EQ(player_->openMusic(musicFile("tune.mid")), 0);
     EXPECT_EQ(player_->playMusic(), 0);
     player_.reset();

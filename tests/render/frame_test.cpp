@@ -335,7 +335,7 @@ TEST_F(FrameTest, AFailingTransformStopsTheCellsButNotTheFrame) {
         f.well.settledCells[i].falling = 1;
     }
     f.well.settledCount = 5;
-    f.device.failTransformsAfter = 3;  // background planes twice, the well, then failures
+    f.device.failTransformsAfter = 0;  // every world transform fails
     f.drawFrame(Playing);
     EXPECT_TRUE(f.meshDraws("Graphics\\cell_1.x").empty());
     EXPECT_EQ(f.well.settledCells[1].falling, 1) << "cells not drawn did not advance";
@@ -343,6 +343,48 @@ TEST_F(FrameTest, AFailingTransformStopsTheCellsButNotTheFrame) {
 }
 
 // -- Backgrounds ------------------------------------------------------------------------------
+
+// Where in the frame's draws the scrolling planes are.
+std::vector<std::size_t> planeDraws(const std::vector<DrawRecord>& draws) {
+    std::vector<std::size_t> planes;
+    for (std::size_t i = 0; i < draws.size(); ++i) {
+        const auto* texture = static_cast<const FakeTexture*>(draws[i].texture);
+        if (draws[i].kind == DrawRecord::IndexedPrimitive && texture != nullptr &&
+            texture->name.rfind("Graphics\\back_", 0) == 0) {
+            planes.push_back(i);
+        }
+    }
+    return planes;
+}
+
+TEST_F(FrameTest, TheScrollingPlanesComeAfterTheOpaqueContentAndBeforeEveryText) {
+    startPlaying();
+    f.gameInfo = readGameInfo("KOLVANE\nEnjoy!");
+    for (int screen : {MainMenu, RuleSetMenu, Playing, Paused, HighScores, GameInfo}) {
+        f.drawFrame(screen);
+        const std::vector<DrawRecord>& draws = f.device.draws;
+        const std::vector<std::size_t> planes = planeDraws(draws);
+        ASSERT_EQ(planes.size(), 2u) << "screen " << screen;
+        EXPECT_EQ(planes[1], planes[0] + 1) << "screen " << screen;
+        for (std::size_t i = 0; i < draws.size(); ++i) {
+            if (draws[i].alphaBlend != 0) {
+                EXPECT_GT(i, planes[1]) << "a text drawn before the planes, screen " << screen;
+            }
+        }
+        EXPECT_GT(planes[0], 0u) << "the screen's opaque content first, screen " << screen;
+        EXPECT_EQ(draws[planes[0]].lighting, DWORD(FALSE));
+    }
+    f.drawFrame(Playing);
+    const std::vector<std::size_t> planes = planeDraws(f.device.draws);
+    ASSERT_EQ(planes.size(), 2u);
+    ASSERT_FALSE(f.meshDraws("Graphics\\glass.x").empty());
+    for (std::size_t i = 0; i < f.device.draws.size(); ++i) {
+        if (f.device.draws[i].kind == DrawRecord::MeshSubset) {
+            EXPECT_LT(i, planes[0]) << "the well, the cells and the preview hide the planes";
+        }
+    }
+    EXPECT_EQ(f.device.state().renderStates[D3DRS_LIGHTING], DWORD(TRUE));
+}
 
 TEST_F(FrameTest, TheStillBackgroundFillsTheFourQuartersBehindEverything) {
     startPlaying();
@@ -377,10 +419,12 @@ TEST_F(FrameTest, TheScrollingBackgroundDrawsTheVariantsPlanesScrollingApart) {
     f.backgroundVariant = 2;
     f.appTime = 0.5f;
     f.drawFrame(Playing);
-    ASSERT_GE(f.device.draws.size(), 2u);
-    const DrawRecord& upper = f.device.draws[0];
-    const DrawRecord& lower = f.device.draws[1];
+    const std::vector<std::size_t> planes = planeDraws(f.device.draws);
+    ASSERT_EQ(planes.size(), 2u);
+    const DrawRecord& upper = f.device.draws[planes[0]];
+    const DrawRecord& lower = f.device.draws[planes[1]];
     EXPECT_EQ(upper.kind, DrawRecord::IndexedPrimitive);
+    EXPECT_EQ(upper.zEnable, DWORD(TRUE)) << "hidden wherever the scene covers it";
     EXPECT_EQ(static_cast<FakeTexture*>(upper.texture)->name, "Graphics\\back_up_3.bmp");
     EXPECT_EQ(static_cast<FakeTexture*>(lower.texture)->name, "Graphics\\back_down_3.bmp");
     EXPECT_EQ(upper.mipFilter, D3DTEXF_LINEAR);

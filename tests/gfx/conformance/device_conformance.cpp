@@ -1,5 +1,6 @@
 #include "tests/gfx/conformance/device_conformance.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -233,6 +234,27 @@ TEST_P(DeviceConformance, ClearedFrameIsWhatPresentShows) {
     ASSERT_EQ(image.height, frameHeight);
     EXPECT_TRUE(colourNear(image.at(0, 0), 0x336699, 0));
     EXPECT_TRUE(colourNear(image.at(63, 63), 0x336699, 0));
+}
+
+TEST_P(DeviceConformance, TheShownFrameStaysWhileTheNextIsDrawnAndEachFrameDrawsWhole) {
+    beginFrame(device, 0xFF336699);
+    endFrame(device);
+    presentAndRead(device);
+    beginFrame(device, 0xFF000000);
+    draw(device, screenQuad(0, 0, 32, 64, 0.5f, 0xFFFF0000), screenFvf);
+    FrameImage shown;
+    ASSERT_EQ(device->readPresentedFrame(&shown), D3D_OK);
+    EXPECT_TRUE(colourNear(shown.at(10, 10), 0x336699, 0)) << "still the frame presented";
+    endFrame(device);
+    const FrameImage second = presentAndRead(device);
+    EXPECT_TRUE(colourNear(second.at(10, 10), 0xFF0000, 0));
+    EXPECT_TRUE(colourNear(second.at(50, 10), 0x000000, 0));
+    beginFrame(device, 0xFF000000);
+    draw(device, screenQuad(0, 0, 64, 64, 0.7f, 0xFF00FF00), screenFvf);
+    endFrame(device);
+    const FrameImage third = presentAndRead(device);
+    EXPECT_TRUE(colourNear(third.at(10, 10), 0x00FF00, 0)) << "the depth buffer was cleared too";
+    EXPECT_TRUE(colourNear(third.at(50, 10), 0x00FF00, 0));
 }
 
 TEST_P(DeviceConformance, ClearKeepsToItsRectanglesAndTheViewport) {
@@ -540,6 +562,61 @@ TEST_P(DeviceConformance, TextureWrapsAndSixteenBitTexelsRead) {
     device->SetTexture(0, nullptr);
     EXPECT_EQ(stripes->Release(), 0u);
     EXPECT_EQ(green->Release(), 0u);
+}
+
+// A device may keep a drawn managed texture's texels only in its own copy: a later lock still
+// reads every level as written, and a change made through it is what the next frame draws.
+TEST_P(DeviceConformance, ADrawnManagedTextureLocksWithItsTexelsAndDrawsItsChanges) {
+    for (D3DFORMAT format : {D3DFMT_A8R8G8B8, D3DFMT_A4R4G4B4}) {
+        const auto pattern = [](UINT level, UINT x, UINT y) -> D3DCOLOR {
+            return level == 0 ? ((x + y) % 2 == 0 ? 0xFFFF0000 : 0xFF0000FF) : 0xFF00FF00;
+        };
+        IDirect3DTexture8* texture = makeTexture(device, 4, 4, 0, format, pattern);
+        ASSERT_NE(texture, nullptr);
+        std::vector<std::vector<BYTE>> written;
+        for (UINT level = 0; level < texture->GetLevelCount(); ++level) {
+            D3DSURFACE_DESC desc{};
+            texture->GetLevelDesc(level, &desc);
+            D3DLOCKED_RECT locked{};
+            ASSERT_EQ(texture->LockRect(level, &locked, nullptr, 0), D3D_OK);
+            const auto* bytes = static_cast<const BYTE*>(locked.pBits);
+            written.emplace_back(bytes, bytes + desc.Size);
+            texture->UnlockRect(level);
+        }
+        for (int frame = 0; frame < 2; ++frame) {
+            beginFrame(device, 0xFF000000);
+            device->SetTexture(0, texture);
+            draw(device, screenQuad(0, 0, 64, 64, 0.5f, 0xFFFFFFFF), screenFvf);
+            endFrame(device);
+            presentAndRead(device);
+        }
+        for (UINT level = 0; level < texture->GetLevelCount(); ++level) {
+            D3DLOCKED_RECT locked{};
+            ASSERT_EQ(texture->LockRect(level, &locked, nullptr, 0), D3D_OK);
+            const auto* bytes = static_cast<const BYTE*>(locked.pBits);
+            EXPECT_TRUE(std::equal(written[level].begin(), written[level].end(), bytes))
+                << "level " << level << " of format " << format;
+            EXPECT_EQ(texture->UnlockRect(level), D3D_OK);
+        }
+        IDirect3DTexture8* white = makeTexture(
+            device, 4, 4, 1, format, [](UINT, UINT, UINT) -> D3DCOLOR { return 0xFFFFFFFF; });
+        ASSERT_NE(white, nullptr);
+        D3DLOCKED_RECT from{}, to{};
+        ASSERT_EQ(white->LockRect(0, &from, nullptr, 0), D3D_OK);
+        ASSERT_EQ(texture->LockRect(0, &to, nullptr, 0), D3D_OK);
+        std::memcpy(to.pBits, from.pBits, written[0].size());
+        texture->UnlockRect(0);
+        white->UnlockRect(0);
+        beginFrame(device, 0xFF000000);
+        device->SetTexture(0, texture);
+        draw(device, screenQuad(0, 0, 64, 64, 0.5f, 0xFFFFFFFF), screenFvf);
+        endFrame(device);
+        const FrameImage image = presentAndRead(device);
+        EXPECT_TRUE(colourNear(image.at(20, 20), 0xFFFFFF)) << "format " << format;
+        device->SetTexture(0, nullptr);
+        EXPECT_EQ(white->Release(), 0u);
+        EXPECT_EQ(texture->Release(), 0u);
+    }
 }
 
 TEST_P(DeviceConformance, MipFilterChoosesTheSmallerLevel) {
