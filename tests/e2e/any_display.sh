@@ -76,12 +76,12 @@ menu=0
 for _ in $(seq 60); do
     import -window root -depth 8 "ppm:$shots/menu.ppm"
     # The blue "new game" button, the orange markers beside it, and the menu bar above the
-    # frame (its middle, right of the menu titles, a flat grey that no frame has there).
+    # frame (its middle, right of the menu titles: the deep blue of the bar's plate).
     read -r button _ <<<"$("$probe" find "$shots/menu.ppm" $((ox + 320)) $((oy + 320)) 380 60 blue)"
     read -r marker _ <<<"$("$probe" find "$shots/menu.ppm" $((ox + 190)) $((oy + 190)) 120 460 solid-orange)"
     bar=$("$probe" mean "$shots/menu.ppm" $((ox + 400)) $((oy - 16)) 200 12)
-    grey_bar=$(awk '{ d = $1 - $3; if (d < 0) d = -d; print ($1 > 20 && d < 6) ? 1 : 0 }' <<<"$bar")
-    if [ "$button" -gt 5000 ] && [ "$marker" -ge 100 ] && [ "$grey_bar" = 1 ]; then
+    blue_bar=$(awk '{ print ($3 > 90 && $3 > $1 + 60) ? 1 : 0 }' <<<"$bar")
+    if [ "$button" -gt 5000 ] && [ "$marker" -ge 100 ] && [ "$blue_bar" = 1 ]; then
         menu=1
         break
     fi
