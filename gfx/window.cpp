@@ -14,6 +14,18 @@ int chromeBandHeight(SDL_Window* window) {
                : 0;
 }
 
+// The band's height in the pixels of a drawable drawableHeight high: the band is measured in
+// window units, which are larger than pixels where the window system scales the window itself.
+int chromeBandPixels(SDL_Window* window, int drawableHeight) {
+    const int band = chromeBandHeight(window);
+    int windowWidth = 0, windowHeight = 0;
+    SDL_GetWindowSize(window, &windowWidth, &windowHeight);
+    if (band == 0 || windowHeight <= 0 || windowHeight == drawableHeight) {
+        return band;
+    }
+    return static_cast<int>(static_cast<long long>(band) * drawableHeight / windowHeight);
+}
+
 }  // namespace
 
 void installWindowChrome(const WindowChrome& chrome) {
@@ -28,7 +40,7 @@ void frameAreaSize(SDL_Window* window, int* width, int* height) {
         SDL_GetWindowSize(window, &fullWidth, &fullHeight);
     }
     *width = std::max(fullWidth, 1);
-    *height = std::max(fullHeight - chromeBandHeight(window), 1);
+    *height = std::max(fullHeight - chromeBandPixels(window, fullHeight), 1);
 }
 
 void showOpenGlFrame(SDL_Window* window) {
@@ -48,9 +60,12 @@ double windowRefreshRate(SDL_Window* window) {
 }
 
 int copyFrameBelowChrome(SDL_Renderer* renderer, SDL_Texture* frame) {
-    const int band = chromeBandHeight(SDL_RenderGetWindow(renderer));
     int width = 0, height = 0;
-    if (band == 0 || SDL_GetRendererOutputSize(renderer, &width, &height) != 0) {
+    if (SDL_GetRendererOutputSize(renderer, &width, &height) != 0) {
+        return SDL_RenderCopy(renderer, frame, nullptr, nullptr);
+    }
+    const int band = chromeBandPixels(SDL_RenderGetWindow(renderer), height);
+    if (band == 0) {
         return SDL_RenderCopy(renderer, frame, nullptr, nullptr);
     }
     const SDL_Rect below{0, band, width, std::max(height - band, 1)};

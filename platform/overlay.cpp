@@ -43,6 +43,17 @@ void buildFrame(WindowRecord& record) {
     int height = 0;
     SDL_GetWindowSize(record.sdl, &width, &height);
     io.DisplaySize = ImVec2(static_cast<float>(width), static_cast<float>(height));
+    // Where the window system scales the window itself, its drawable has more pixels than the
+    // window has units, and the overlay is drawn at the drawable's full resolution.
+    int drawableWidth = width;
+    int drawableHeight = height;
+    if ((SDL_GetWindowFlags(record.sdl) & SDL_WINDOW_OPENGL) != 0) {
+        SDL_GL_GetDrawableSize(record.sdl, &drawableWidth, &drawableHeight);
+    }
+    io.DisplayFramebufferScale = width > 0 && height > 0
+                                     ? ImVec2(static_cast<float>(drawableWidth) / width,
+                                              static_cast<float>(drawableHeight) / height)
+                                     : ImVec2(1.0f, 1.0f);
     io.DeltaTime = secondsSinceLastFrame();
 
     ImGui::NewFrame();
@@ -92,7 +103,9 @@ ImFont* addOverlayFont(ImGuiIO& io, const OverlayStyle& look) {
             return font;
         }
     }
-    return io.Fonts->AddFontDefault();
+    ImFontConfig config;
+    config.SizePixels = look.fontPixels;
+    return io.Fonts->AddFontDefault(&config);
 }
 
 bool hasOverlay(const WindowRecord& record) {

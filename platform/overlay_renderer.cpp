@@ -165,9 +165,10 @@ struct SavedGlState {
     }
 };
 
-void prepareState(int width, int height) {
+// The projection maps the overlay's display (in window units) onto the whole drawable.
+void prepareState(int drawableWidth, int drawableHeight, ImVec2 displaySize) {
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-    glViewport(0, 0, width, height);
+    glViewport(0, 0, drawableWidth, drawableHeight);
     glEnable(GL_BLEND);
     glBlendEquation(GL_FUNC_ADD);
     glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
@@ -179,22 +180,7 @@ void prepareState(int width, int height) {
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glUseProgram(graphics.program);
     const float projection[16] = {
-        2.0f / static_cast<float>(width),
-        0,
-        0,
-        0,
-        0,
-        -2.0f / static_cast<float>(height),
-        0,
-        0,
-        0,
-        0,
-        -1,
-        0,
-        -1,
-        1,
-        0,
-        1,
+        2.0f / displaySize.x, 0, 0, 0, 0, -2.0f / displaySize.y, 0, 0, 0, 0, -1, 0, -1, 1, 0, 1,
     };
     glUniformMatrix4fv(graphics.projectionLocation, 1, GL_FALSE, projection);
     glUniform1i(graphics.textureLocation, 0);
@@ -217,7 +203,8 @@ void prepareState(int width, int height) {
 
 // Every command draws with the font texture, the only texture the overlay has (a frame built
 // before the texture was made for this context may still name an older one).
-void drawLists(ImDrawData* drawData, int height) {
+void drawLists(ImDrawData* drawData, int drawableHeight) {
+    const ImVec2 scale = drawData->FramebufferScale;
     glBindTexture(GL_TEXTURE_2D, graphics.fontTexture);
     for (int n = 0; n < drawData->CmdListsCount; ++n) {
         const ImDrawList* list = drawData->CmdLists[n];
@@ -237,8 +224,10 @@ void drawLists(ImDrawData* drawData, int height) {
             if (clip.z <= clip.x || clip.w <= clip.y) {
                 continue;
             }
-            glScissor(static_cast<GLint>(clip.x), height - static_cast<GLint>(clip.w),
-                      static_cast<GLsizei>(clip.z - clip.x), static_cast<GLsizei>(clip.w - clip.y));
+            glScissor(static_cast<GLint>(clip.x * scale.x),
+                      drawableHeight - static_cast<GLint>(clip.w * scale.y),
+                      static_cast<GLsizei>((clip.z - clip.x) * scale.x),
+                      static_cast<GLsizei>((clip.w - clip.y) * scale.y));
             glDrawElementsBaseVertex(GL_TRIANGLES, static_cast<GLsizei>(command.ElemCount),
                                      sizeof(ImDrawIdx) == 2 ? GL_UNSIGNED_SHORT : GL_UNSIGNED_INT,
                                      reinterpret_cast<void*>(command.IdxOffset * sizeof(ImDrawIdx)),
@@ -251,7 +240,8 @@ void drawLists(ImDrawData* drawData, int height) {
 
 void renderOverlay(ImDrawData* drawData, int drawableWidth, int drawableHeight) {
     const SDL_GLContext context = SDL_GL_GetCurrentContext();
-    if (context == nullptr || drawData == nullptr || drawableWidth <= 0 || drawableHeight <= 0) {
+    if (context == nullptr || drawData == nullptr || drawableWidth <= 0 || drawableHeight <= 0 ||
+        drawData->DisplaySize.x <= 0.0f || drawData->DisplaySize.y <= 0.0f) {
         return;
     }
     SavedGlState saved{};
@@ -260,7 +250,7 @@ void renderOverlay(ImDrawData* drawData, int drawableWidth, int drawableHeight) 
         saved.restore();
         return;
     }
-    prepareState(drawableWidth, drawableHeight);
+    prepareState(drawableWidth, drawableHeight, drawData->DisplaySize);
     drawLists(drawData, drawableHeight);
     saved.restore();
 }
@@ -328,9 +318,20 @@ void renderOverlayOnRenderer(ImDrawData* drawData, SDL_Renderer* renderer) {
     SDL_Rect savedClip{};
     SDL_RenderGetClipRect(renderer, &savedClip);
     const bool wasClipping = SDL_RenderIsClipEnabled(renderer) == SDL_TRUE;
+    // The overlay is laid out in window units; where the output has more pixels than the window
+    // has units, it is drawn scaled up to them.
+    float savedScaleX = 1.0f, savedScaleY = 1.0f;
+    SDL_RenderGetScale(renderer, &savedScaleX, &savedScaleY);
+    int outputWidth = 0, outputHeight = 0;
+    if (SDL_GetRendererOutputSize(renderer, &outputWidth, &outputHeight) == 0 &&
+        drawData->DisplaySize.x > 0.0f && drawData->DisplaySize.y > 0.0f) {
+        SDL_RenderSetScale(renderer, static_cast<float>(outputWidth) / drawData->DisplaySize.x,
+                           static_cast<float>(outputHeight) / drawData->DisplaySize.y);
+    }
     for (int n = 0; n < drawData->CmdListsCount; ++n) {
         drawCommandsOnRenderer(*drawData->CmdLists[n], renderer, font);
     }
+    SDL_RenderSetScale(renderer, savedScaleX, savedScaleY);
     SDL_RenderSetClipRect(renderer, wasClipping ? &savedClip : nullptr);
 }
 

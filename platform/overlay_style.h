@@ -44,9 +44,22 @@ struct OverlayStyle {
     OverlayPalette palette;
 };
 
-// The overlay's style at the designed size.
+// A style with every size of designed multiplied by scale; the colours stay.
+inline OverlayStyle scaledOverlayStyle(const OverlayStyle& designed, float scale) {
+    OverlayStyle scaled = designed;
+    for (float* size :
+         {&scaled.fontPixels, &scaled.barHeight, &scaled.barRule, &scaled.barItemPadding,
+          &scaled.menuPadding, &scaled.menuItemSpacing, &scaled.menuWidth, &scaled.framePaddingX,
+          &scaled.framePaddingY, &scaled.rounding, &scaled.border, &scaled.dialogUnitX,
+          &scaled.dialogUnitY}) {
+        *size *= scale;
+    }
+    return scaled;
+}
+
+// The overlay's style at the display's scale.
 inline const OverlayStyle& overlayStyle() {
-    static const OverlayStyle style;
+    static const OverlayStyle style = scaledOverlayStyle(OverlayStyle{}, displayScale());
     return style;
 }
 

@@ -3,11 +3,13 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 #include <vector>
 
 #include "gfx/file_names.h"
 #include "gfx/window.h"
+#include "platform/display_scale.h"
 #include "platform/menu_bar.h"
 #include "platform/overlay.h"
 #include "platform/window_internal.h"
@@ -22,12 +24,12 @@ bool isFullscreen(const WindowRecord& record) {
 
 int shownMenuBarHeight(const WindowRecord& record) {
     return record.hasMenuBar && (record.style & WS_CAPTION) != 0 && !isFullscreen(record)
-               ? kMenuBarHeight
+               ? menuBarHeight()
                : 0;
 }
 
 Uint32 sdlFlagsFor(std::uint32_t style) {
-    Uint32 flags = SDL_WINDOW_HIDDEN;
+    Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI;
     if ((style & WS_CAPTION) == 0) {
         flags |= SDL_WINDOW_BORDERLESS;
     }
@@ -138,6 +140,15 @@ EventWindowInfo eventInfoFor(const WindowRecord& record) {
     return info;
 }
 
+float displayScale() {
+    static const float scale = ensureVideo() ? desktopDisplayScale() : 1.0f;
+    return scale;
+}
+
+int menuBarHeight() {
+    return static_cast<int>(std::lround(kMenuBarHeight * displayScale()));
+}
+
 WindowHandle createWindow(const WindowDescription& description) {
     if (!ensureVideo()) {
         return nullptr;
@@ -149,10 +160,12 @@ WindowHandle createWindow(const WindowDescription& description) {
     record->hasMenuBar = description.withMenuBar;
     record->procedure = description.procedure;
     const int menuHeight =
-        description.withMenuBar && (description.style & WS_CAPTION) != 0 ? kMenuBarHeight : 0;
-    record->sdl =
-        createSdlWindow(description.title, description.clientWidth,
-                        description.clientHeight + menuHeight, sdlFlagsFor(description.style));
+        description.withMenuBar && (description.style & WS_CAPTION) != 0 ? menuBarHeight() : 0;
+    const float scale = displayScale();
+    const int width = static_cast<int>(std::lround(description.clientWidth * scale));
+    const int height = static_cast<int>(std::lround(description.clientHeight * scale));
+    record->sdl = createSdlWindow(description.title, width, height + menuHeight,
+                                  sdlFlagsFor(description.style));
     if (record->sdl == nullptr) {
         return nullptr;
     }
@@ -199,7 +212,7 @@ void destroyMenuBar(WindowHandle window) {
             int width = 0;
             int height = 0;
             SDL_GetWindowSize(record->sdl, &width, &height);
-            SDL_SetWindowSize(record->sdl, width, std::max(height - kMenuBarHeight, 1));
+            SDL_SetWindowSize(record->sdl, width, std::max(height - menuBarHeight(), 1));
         }
         record->hasMenuBar = false;
     }

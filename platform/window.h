@@ -36,8 +36,16 @@ constexpr std::uint32_t WS_SYSMENU = 0x00080000u;
 constexpr std::uint32_t WS_THICKFRAME = 0x00040000u;
 constexpr std::uint32_t WS_MINIMIZEBOX = 0x00020000u;
 
-// Height in pixels of the menu bar drawn above the client area.
+// Height in pixels of the menu bar drawn above the client area, at the designed scale.
 constexpr int kMenuBarHeight = 20;
+
+// How much larger than designed the desktop wants windows drawn (1 on an ordinary display, 2
+// on one set up for twice the dots per inch); read once, starting SDL's video if need be.
+// createWindow multiplies the client size it is given by it, and the menu bar and the dialog
+// are drawn at it.
+float displayScale();
+// Height in pixels of the menu bar at the display's scale.
+int menuBarHeight();
 
 struct WindowDescription {
     const char* title = "";
@@ -51,10 +59,10 @@ struct WindowDescription {
     const char* iconFile = nullptr;
 };
 
-// Creates the window, hidden; its client area is clientWidth x clientHeight and the menu bar,
-// if any, lies above it. The window can show OpenGL frames where the display offers OpenGL;
-// where it does not (no GLX, no driver), it is made without, for devices that draw on the CPU.
-// nullptr if SDL cannot make it.
+// Creates the window, hidden; its client area is clientWidth x clientHeight times the display's
+// scale and the menu bar, if any, lies above it. The window can show OpenGL frames where the
+// display offers OpenGL; where it does not (no GLX, no driver), it is made without, for devices
+// that draw on the CPU. nullptr if SDL cannot make it.
 WindowHandle createWindow(const WindowDescription& description);
 
 // Sends WM_DESTROY, then destroys the window; later messages to it are dropped.

@@ -60,11 +60,13 @@ GameApplication::GameApplication()
 GameApplication::~GameApplication() = default;
 
 // A desktop that cannot be read, or is too small to leave a window after the margins, keeps
-// the frame's default window size.
+// the frame's default window size. The size is in designed units, as the window takes it: on a
+// display scaled up the window is made that much larger, and the margins with it.
 void GameApplication::sizeWindowFromDesktop() {
     const WindowRect desktop = usableDesktopRect();
-    const int width = desktop.width() - desktopWidthMargin;
-    const int height = desktop.height() - desktopHeightMargin;
+    const float scale = displayScale();
+    const int width = static_cast<int>(desktop.width() / scale) - desktopWidthMargin;
+    const int height = static_cast<int>(desktop.height() / scale) - desktopHeightMargin;
     if (width > 0 && height > 0) {
         initialWidth = static_cast<std::uint32_t>(width);
         initialHeight = static_cast<std::uint32_t>(height);

@@ -50,22 +50,12 @@ sleep 1
 SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy ./kolvane &
 pid=$!
 status=0
-# A modal box keeps the program from ending on a terminate signal: it is killed after a while.
-finish() {
-    kill -TERM $pid 2>/dev/null
-    for _ in $(seq 20); do kill -0 $pid 2>/dev/null || break; sleep 0.2; done
-    kill -KILL $pid 2>/dev/null
-    wait $pid 2>/dev/null
-    kill $wm 2>/dev/null
-    wait $wm 2>/dev/null
-    exit "$1"
-}
+. "$4"  # place_window, finish
 # The ids of the windows titled "2001 Kolvane", each with its size: the program's window and
 # message boxes alike (SDL's message box is found by walking the window tree).
 titled_windows() {
     xwininfo -root -tree 2>/dev/null | sed -n 's/^ *\(0x[0-9a-f]*\) "2001 Kolvane": ([^)]*) *\([0-9]*x[0-9]*\)+.*/\1 \2/p'
 }
-. "$4"  # place_window
 box=""
 for _ in $(seq 100); do
     box=$(titled_windows | head -1)

@@ -86,9 +86,8 @@ wm=$!
 sleep 1
 SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy "$program" &
 pid=$!
-finish() { kill -TERM $pid 2>/dev/null; wait $pid 2>/dev/null; kill $wm 2>/dev/null; wait $wm 2>/dev/null; exit "$1"; }
 window=""
-. "$4"  # place_window
+. "$4"  # place_window, finish
 place_window || { echo "FAIL the game's window is shown"; finish 1; }
 xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
 key() { xdotool key --delay 60 "$@"; }

@@ -20,3 +20,15 @@ place_window() {
     done
     return 1
 }
+
+# Ends the game ($pid) and the window manager ($wm), then exits with the status given. A modal
+# box keeps the program from ending on a terminate signal: it is killed after a while.
+finish() {
+    kill -TERM $pid 2>/dev/null
+    for _ in $(seq 20); do kill -0 $pid 2>/dev/null || break; sleep 0.2; done
+    kill -KILL $pid 2>/dev/null
+    wait $pid 2>/dev/null
+    kill $wm 2>/dev/null
+    wait $wm 2>/dev/null
+    exit "$1"
+}
