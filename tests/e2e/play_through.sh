@@ -114,13 +114,17 @@ geometry() {
     Y=$(sed -n 's/^ *Absolute upper-left Y: *//p' <<<"$info")
     WIDTH=$(sed -n 's/^ *Width: *//p' <<<"$info")
     HEIGHT=$(sed -n 's/^ *Height: *//p' <<<"$info")
+    VIEWABLE=$(grep -c 'Map State: IsViewable' <<<"$info" || true)
 }
-# The window manager frames and places the window once it is mapped: wait until it stays put.
+# The window manager frames and places the window once it is mapped: wait until it is shown and
+# stays put. (Before that, on a busy machine, it can stand still at a place it will leave.)
 placed=""
-for _ in $(seq 25); do
+for _ in $(seq 50); do
     geometry
-    [ "$placed" = "$X $Y $WIDTH $HEIGHT" ] && break
-    placed="$X $Y $WIDTH $HEIGHT"
+    if [ "$VIEWABLE" = 1 ]; then
+        [ "$placed" = "$X $Y $WIDTH $HEIGHT" ] && break
+        placed="$X $Y $WIDTH $HEIGHT"
+    fi
     sleep 0.3
 done
 [ "$WIDTH" = 1014 ] && [ "$HEIGHT" = 723 ] ||
