@@ -299,15 +299,19 @@ HRESULT MemoryTexture::LockRect(UINT index, D3DLOCKED_RECT* locked, const RECT* 
 
 namespace {
 
-bool texelsDroppedSinceReturn = false;
+bool freedSinceReturn = false;
 
 }  // namespace
 
-void returnDroppedTexelMemory() {
-    if (!texelsDroppedSinceReturn) {
+void noteFreedMemory() {
+    freedSinceReturn = true;
+}
+
+void returnFreedMemory() {
+    if (!freedSinceReturn) {
         return;
     }
-    texelsDroppedSinceReturn = false;
+    freedSinceReturn = false;
 #ifdef __GLIBC__
     malloc_trim(0);
 #endif
@@ -323,7 +327,7 @@ void MemoryTexture::dropTexels() {
         std::vector<BYTE>().swap(level.bytes);
     }
     texelsDropped_ = true;
-    texelsDroppedSinceReturn = true;
+    noteFreedMemory();
 }
 
 void MemoryTexture::takeBackTexels() {

@@ -176,10 +176,14 @@ struct PixelLevel {
     std::vector<std::uint32_t> toArgb(D3DFORMAT format) const;
 };
 
-// Hands the memory of texels dropped since the last call back to the system (the allocator
-// keeps freed memory for itself otherwise); does nothing when none were dropped. A device calls
-// it once a frame, after the frame's uploads.
-void returnDroppedTexelMemory();
+// Notes that a large block of memory was freed (texels dropped, the shader compiler's tables let
+// go), so that the next returnFreedMemory hands it back to the system.
+void noteFreedMemory();
+
+// Hands the memory freed since the last call back to the system (the allocator keeps freed
+// memory for itself otherwise); does nothing when noteFreedMemory was not called. A device
+// calls it once a frame, after the frame's uploads.
+void returnFreedMemory();
 
 // Number of mip levels from width x height down to 1 x 1.
 UINT fullMipCount(UINT width, UINT height);

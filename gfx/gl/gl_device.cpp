@@ -544,7 +544,8 @@ HRESULT GlDevice::Present(const RECT*, const RECT*, WindowHandle, const void*) {
         glBlitFramebuffer(0, 0, w, h, 0, 0, w, h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
     }
     framePresented_ = true;
-    returnDroppedTexelMemory();
+    programs_.framePresented();
+    returnFreedMemory();
     if (!context_->ownWindow) {
         glBindFramebuffer(GL_READ_FRAMEBUFFER, shownFramebuffer_);
         int drawableWidth = 0, drawableHeight = 0;

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <string>
 
+#include "gfx/resource.h"
+
 namespace {
 
 // The shader sources below are compiled once for each set of choices, with the choices
@@ -321,5 +323,16 @@ const FixedFunctionProgram* FixedFunctionPrograms::programFor(const FixedFunctio
     }
     entry.lastUse = clock_;
     entries_.push_back(entry);
+    compilerHeld_ = true;
+    framesSinceBuild_ = 0;
     return &entries_.back().program;
+}
+
+void FixedFunctionPrograms::framePresented() {
+    if (!compilerHeld_ || ++framesSinceBuild_ < kFramesBeforeCompilerRelease) {
+        return;
+    }
+    glReleaseShaderCompiler();
+    compilerHeld_ = false;
+    noteFreedMemory();
 }

@@ -65,7 +65,13 @@ public:
     const FixedFunctionProgram* programFor(const FixedFunctionChoices& choices);
     void clear();
 
+    // Called once for each presented frame. Once kFramesBeforeCompilerRelease frames have gone
+    // by without a new program, the driver's shader compiler is told to let go of its tables
+    // (several MiB in Mesa); the next program to build brings them back.
+    void framePresented();
+
     static constexpr std::size_t kCapacity = 64;
+    static constexpr int kFramesBeforeCompilerRelease = 120;
 
 private:
     struct Entry {
@@ -74,4 +80,6 @@ private:
     };
     std::vector<Entry> entries_;
     std::uint64_t clock_ = 0;
+    bool compilerHeld_ = false;
+    int framesSinceBuild_ = 0;
 };

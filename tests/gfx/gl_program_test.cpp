@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "gfx/device.h"
@@ -126,6 +127,76 @@ struct StageSetUp {
     bool alphaTest;
 };
 
+// A 16 x 16 screen quad on the device, drawn in one stage set-up after another.
+class StageQuad {
+public:
+    explicit StageQuad(IDirect3DDevice8* device) : device_(device) {
+        const std::vector<ScreenVertex> quad = {{0, 16, 0.5f, 1, diffuseColour},
+                                                {0, 0, 0.5f, 1, diffuseColour},
+                                                {16, 16, 0.5f, 1, diffuseColour},
+                                                {16, 0, 0.5f, 1, diffuseColour}};
+        device->SetRenderState(D3DRS_LIGHTING, FALSE);
+        device->SetRenderState(D3DRS_ZENABLE, FALSE);
+        device->SetRenderState(D3DRS_TEXTUREFACTOR, factorColour);
+        device->SetRenderState(D3DRS_ALPHAREF, 0x10);
+        device->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL);  // the quads' alpha passes
+        const UINT bytes = static_cast<UINT>(quad.size() * sizeof(ScreenVertex));
+        if (device->CreateVertexBuffer(bytes, D3DUSAGE_WRITEONLY, screenFvf, D3DPOOL_MANAGED,
+                                       &buffer_) != D3D_OK) {
+            return;
+        }
+        BYTE* data = nullptr;
+        buffer_->Lock(0, 0, &data, 0);
+        std::memcpy(data, quad.data(), bytes);
+        buffer_->Unlock();
+        device->SetStreamSource(0, buffer_, sizeof(ScreenVertex));
+        device->SetVertexShader(screenFvf);
+    }
+    ~StageQuad() {
+        device_->SetStreamSource(0, nullptr, 0);
+        if (buffer_ != nullptr) {
+            buffer_->Release();
+        }
+    }
+
+    // Draws the quad in the set-up and presents it; an empty string when the centre pixel is
+    // what the set-up makes of the colours, else what went wrong.
+    std::string drawAndCheck(const StageSetUp& s) {
+        if (buffer_ == nullptr) {
+            return "no vertex buffer";
+        }
+        device_->SetTextureStageState(0, D3DTSS_COLOROP, s.op);
+        device_->SetTextureStageState(0, D3DTSS_COLORARG1, s.arg1);
+        device_->SetTextureStageState(0, D3DTSS_COLORARG2, s.arg2);
+        device_->SetRenderState(D3DRS_ALPHATESTENABLE, s.alphaTest ? TRUE : FALSE);
+        device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+        if (device_->BeginScene() != D3D_OK ||
+            device_->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2) != D3D_OK) {
+            return "the draw failed";
+        }
+        device_->EndScene();
+        device_->Present(nullptr, nullptr, nullptr, nullptr);
+        FrameImage frame;
+        if (device_->readPresentedFrame(&frame) != D3D_OK) {
+            return "the frame could not be read";
+        }
+        const std::uint32_t pixel = frame.at(8, 8);
+        for (const int shift : {16, 8, 0}) {
+            const int got = static_cast<int>((pixel >> shift) & 0xFF);
+            if (std::abs(got - expectedChannel(s.op, s.arg1, s.arg2, shift)) > 2) {
+                return "op " + std::to_string(s.op) + " args " + std::to_string(s.arg1) + ", " +
+                       std::to_string(s.arg2) + " alpha test " + std::to_string(s.alphaTest) +
+                       ": channel at " + std::to_string(shift) + " is " + std::to_string(got);
+            }
+        }
+        return "";
+    }
+
+private:
+    IDirect3DDevice8* device_;
+    IDirect3DVertexBuffer8* buffer_ = nullptr;
+};
+
 TEST(OpenGlPrograms, MoreSetUpsThanKeptProgramsEachDrawRight) {
     IDirect3DDevice8* device = createOffscreenHal(16, 16);
     if (device == nullptr) {
@@ -148,55 +219,40 @@ TEST(OpenGlPrograms, MoreSetUpsThanKeptProgramsEachDrawRight) {
     // Forwards and back again, so programs dropped for room are built once more.
     std::vector<StageSetUp> order = setUps;
     order.insert(order.end(), setUps.rbegin(), setUps.rend());
-
-    const std::vector<ScreenVertex> quad = {{0, 16, 0.5f, 1, diffuseColour},
-                                            {0, 0, 0.5f, 1, diffuseColour},
-                                            {16, 16, 0.5f, 1, diffuseColour},
-                                            {16, 0, 0.5f, 1, diffuseColour}};
-    device->SetRenderState(D3DRS_LIGHTING, FALSE);
-    device->SetRenderState(D3DRS_ZENABLE, FALSE);
-    device->SetRenderState(D3DRS_TEXTUREFACTOR, factorColour);
-    device->SetRenderState(D3DRS_ALPHAREF, 0x10);
-    device->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL);  // the quads' alpha passes
-    IDirect3DVertexBuffer8* buffer = nullptr;
-    const UINT bytes = static_cast<UINT>(quad.size() * sizeof(ScreenVertex));
-    ASSERT_EQ(
-        device->CreateVertexBuffer(bytes, D3DUSAGE_WRITEONLY, screenFvf, D3DPOOL_MANAGED, &buffer),
-        D3D_OK);
-    BYTE* data = nullptr;
-    buffer->Lock(0, 0, &data, 0);
-    std::memcpy(data, quad.data(), bytes);
-    buffer->Unlock();
-    device->SetStreamSource(0, buffer, sizeof(ScreenVertex));
-    device->SetVertexShader(screenFvf);
-    int wrong = 0;
-    for (const StageSetUp& s : order) {
-        device->SetTextureStageState(0, D3DTSS_COLOROP, s.op);
-        device->SetTextureStageState(0, D3DTSS_COLORARG1, s.arg1);
-        device->SetTextureStageState(0, D3DTSS_COLORARG2, s.arg2);
-        device->SetRenderState(D3DRS_ALPHATESTENABLE, s.alphaTest ? TRUE : FALSE);
-        device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
-        ASSERT_EQ(device->BeginScene(), D3D_OK);
-        ASSERT_EQ(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2), D3D_OK);
-        device->EndScene();
-        device->Present(nullptr, nullptr, nullptr, nullptr);
-        FrameImage frame;
-        ASSERT_EQ(device->readPresentedFrame(&frame), D3D_OK);
-        const std::uint32_t pixel = frame.at(8, 8);
-        for (const int shift : {16, 8, 0}) {
-            const int got = static_cast<int>((pixel >> shift) & 0xFF);
-            if (std::abs(got - expectedChannel(s.op, s.arg1, s.arg2, shift)) > 2) {
+    {
+        StageQuad quad(device);
+        int wrong = 0;
+        for (const StageSetUp& s : order) {
+            const std::string fault = quad.drawAndCheck(s);
+            if (!fault.empty()) {
                 ++wrong;
-                ADD_FAILURE() << "op " << s.op << " args " << s.arg1 << ", " << s.arg2
-                              << " alpha test " << s.alphaTest << ": channel at " << shift << " is "
-                              << got;
-                break;
+                ADD_FAILURE() << fault;
             }
         }
+        EXPECT_EQ(wrong, 0);
     }
-    EXPECT_EQ(wrong, 0);
-    device->SetStreamSource(0, nullptr, 0);
-    buffer->Release();
+    EXPECT_EQ(device->Release(), 0u);
+}
+
+// After a long run of frames that need no new program the driver's compiler lets go of its
+// tables; a set-up first drawn after that, and the ones drawn before, still draw right.
+TEST(OpenGlPrograms, ASetUpFirstDrawnAfterALongRunOfKnownOnesDrawsRight) {
+    IDirect3DDevice8* device = createOffscreenHal(16, 16);
+    if (device == nullptr) {
+        GTEST_SKIP() << "no OpenGL device here";
+    }
+    {
+        StageQuad quad(device);
+        const StageSetUp known{D3DTOP_SELECTARG1, D3DTA_DIFFUSE, D3DTA_DIFFUSE, false};
+        for (int frame = 0; frame <= FixedFunctionPrograms::kFramesBeforeCompilerRelease; ++frame) {
+            ASSERT_EQ(quad.drawAndCheck(known), "");
+        }
+        EXPECT_EQ(quad.drawAndCheck({D3DTOP_ADD, D3DTA_TFACTOR, D3DTA_DIFFUSE, true}), "");
+        EXPECT_EQ(quad.drawAndCheck(
+                      {D3DTOP_MODULATE, D3DTA_TFACTOR | D3DTA_COMPLEMENT, D3DTA_DIFFUSE, false}),
+                  "");
+        EXPECT_EQ(quad.drawAndCheck(known), "");
+    }
     EXPECT_EQ(device->Release(), 0u);
 }
 
