@@ -332,6 +332,7 @@ private:
 
     HRESULT adoptParameters(D3DPRESENT_PARAMETERS* params);
     bool buildTargets();
+    bool buildShownTarget();
     void deleteTargets();
     void resetBindingsAndState();
     void applyFixedState();
@@ -359,9 +360,11 @@ private:
     GLuint vertexArray_ = 0;
     GLuint sampler_ = 0;
     GLuint backFramebuffer_ = 0, backColour_ = 0, backDepth_ = 0;
+    // Offscreen, the presented frame is kept here; in a window the window holds it.
     GLuint shownFramebuffer_ = 0, shownColour_ = 0;
     bool hasDepth_ = false;
     bool framePresented_ = false;
+    bool backHoldsPresented_ = false;  // in a window: nothing drawn since the last present
     int swapInterval_ = -1;
     bool swapTookInterval_ = false;
     FramePacer pacer_;
@@ -443,6 +446,18 @@ bool GlDevice::buildTargets() {
             GL_RENDERBUFFER, backDepth_);
     }
     const bool backComplete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    const bool shownComplete = !context_->ownWindow || buildShownTarget();
+    glBindFramebuffer(GL_FRAMEBUFFER, backFramebuffer_);
+    glClearColor(0, 0, 0, 0);
+    glClearDepth(1.0);
+    glClear(GL_COLOR_BUFFER_BIT | (hasDepth_ ? GL_DEPTH_BUFFER_BIT : 0));
+    framePresented_ = false;
+    backHoldsPresented_ = false;
+    return backComplete && shownComplete;
+}
+
+bool GlDevice::buildShownTarget() {
+    const auto w = static_cast<GLsizei>(width_), h = static_cast<GLsizei>(height_);
     glGenRenderbuffers(1, &shownColour_);
     glBindRenderbuffer(GL_RENDERBUFFER, shownColour_);
     glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, w, h);
@@ -457,13 +472,7 @@ bool GlDevice::buildTargets() {
             storage == GL_DEPTH24_STENCIL8 ? GL_DEPTH_STENCIL_ATTACHMENT : GL_DEPTH_ATTACHMENT,
             GL_RENDERBUFFER, backDepth_);
     }
-    const bool shownComplete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
-    glBindFramebuffer(GL_FRAMEBUFFER, backFramebuffer_);
-    glClearColor(0, 0, 0, 0);
-    glClearDepth(1.0);
-    glClear(GL_COLOR_BUFFER_BIT | (hasDepth_ ? GL_DEPTH_BUFFER_BIT : 0));
-    framePresented_ = false;
-    return backComplete && shownComplete;
+    return glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
 }
 
 void GlDevice::deleteTargets() {
@@ -534,7 +543,9 @@ HRESULT GlDevice::Present(const RECT*, const RECT*, WindowHandle, const void*) {
     context_->makeCurrent();
     const auto w = static_cast<GLint>(width_), h = static_cast<GLint>(height_);
     glDisable(GL_SCISSOR_TEST);
-    if (params_.SwapEffect == D3DSWAPEFFECT_DISCARD) {
+    if (!context_->ownWindow) {
+        // The window keeps the shown frame: the drawn one goes straight to it.
+    } else if (params_.SwapEffect == D3DSWAPEFFECT_DISCARD) {
         // The back buffer's contents end with the present: the drawn frame becomes the shown
         // one as it is, and the next frame is drawn into the one shown before.
         std::swap(backFramebuffer_, shownFramebuffer_);
@@ -544,10 +555,11 @@ HRESULT GlDevice::Present(const RECT*, const RECT*, WindowHandle, const void*) {
         glBlitFramebuffer(0, 0, w, h, 0, 0, w, h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
     }
     framePresented_ = true;
+    backHoldsPresented_ = true;
     programs_.framePresented();
     returnFreedMemory();
     if (!context_->ownWindow) {
-        glBindFramebuffer(GL_READ_FRAMEBUFFER, shownFramebuffer_);
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, backFramebuffer_);
         int drawableWidth = 0, drawableHeight = 0;
         frameAreaSize(context_->window, &drawableWidth, &drawableHeight);
         glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
@@ -578,13 +590,14 @@ std::vector<std::uint32_t> GlDevice::readPixels(GLuint framebuffer) const {
 }
 
 HRESULT GlDevice::readPresentedFrame(FrameImage* image) {
-    if (image == nullptr || !framePresented_) {
+    // In a window the presented frame can be read back until the next frame is begun.
+    if (image == nullptr || !framePresented_ || (!context_->ownWindow && !backHoldsPresented_)) {
         return D3DERR_INVALIDCALL;
     }
     context_->makeCurrent();
     image->width = width_;
     image->height = height_;
-    image->pixels = readPixels(shownFramebuffer_);
+    image->pixels = readPixels(context_->ownWindow ? shownFramebuffer_ : backFramebuffer_);
     return D3D_OK;
 }
 
@@ -640,6 +653,7 @@ HRESULT GlDevice::Clear(DWORD rectCount, const D3DRECT* rects, DWORD flags, D3DC
     }
     context_->makeCurrent();
     glBindFramebuffer(GL_FRAMEBUFFER, backFramebuffer_);
+    backHoldsPresented_ = false;
     const D3DCOLORVALUE c = colourOf(colour);
     glClearColor(c.r, c.g, c.b, c.a);
     glClearDepth(std::clamp(z, 0.0f, 1.0f));
@@ -893,6 +907,7 @@ HRESULT GlDevice::prepareDraw(UINT vertexLimit, VertexLayout* layout) {
     }
     context_->makeCurrent();
     glBindFramebuffer(GL_FRAMEBUFFER, backFramebuffer_);
+    backHoldsPresented_ = false;
     noteStateChanges();
     if (fixedStateDirty_) {
         applyFixedState();
