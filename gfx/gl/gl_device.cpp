@@ -18,7 +18,6 @@
 namespace {
 
 constexpr UINT largestBufferBytes = 256u << 20;
-
 // An OpenGL context and the window it lives on; resources keep it alive until they are gone.
 struct GlContext {
     SDL_Window* window = nullptr;
@@ -276,6 +275,47 @@ GLenum depthStorageOf(D3DFORMAT format) {
     }
 }
 
+// The depth and stencil bits a depth-buffer storage holds.
+struct DepthBits {
+    GLint depth = 0;
+    GLint stencil = 0;
+};
+DepthBits depthBitsOf(GLenum storage) {
+    switch (storage) {
+        case GL_DEPTH_COMPONENT16:
+            return {16, 0};
+        case GL_DEPTH_COMPONENT24:
+            return {24, 0};
+        case GL_DEPTH_COMPONENT32:
+            return {32, 0};
+        case GL_DEPTH24_STENCIL8:
+            return {24, 8};
+        default:
+            return {};
+    }
+}
+
+// The bits of one buffer of the window's own framebuffer (GL_BACK_LEFT, GL_DEPTH or
+// GL_STENCIL); 0 where it has none.
+GLint windowBufferBits(GLenum buffer, GLenum size) {
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    GLint type = GL_NONE;
+    glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, buffer,
+                                          GL_FRAMEBUFFER_ATTACHMENT_OBJECT_TYPE, &type);
+    GLint bits = 0;
+    if (type != GL_NONE) {
+        glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, buffer, size, &bits);
+    }
+    while (glGetError() != GL_NO_ERROR) {
+    }
+    return bits;
+}
+
+// Whether the driver can turn clip space upside down (OpenGL 4.5, or the extension before).
+bool hasClipControl() {
+    return epoxy_gl_version() >= 45 || epoxy_has_gl_extension("GL_ARB_clip_control");
+}
+
 D3DCOLORVALUE colourOf(D3DCOLOR c) {
     return {((c >> 16) & 0xFF) / 255.0f, ((c >> 8) & 0xFF) / 255.0f, (c & 0xFF) / 255.0f,
             (c >> 24) / 255.0f};
@@ -332,7 +372,13 @@ private:
 
     HRESULT adoptParameters(D3DPRESENT_PARAMETERS* params);
     bool buildTargets();
+    bool buildOwnTargets();
     bool buildShownTarget();
+    bool frameAreaMatchesBackBuffer() const;
+    bool canDrawIntoWindow();
+    // The first row of the rows top..bottom (counted from the top of the frame) as OpenGL
+    // counts rows in the framebuffer drawn into.
+    GLint firstRowOf(LONG top, LONG bottom) const;
     void deleteTargets();
     void resetBindingsAndState();
     void applyFixedState();
@@ -359,6 +405,9 @@ private:
     FixedFunctionProgram program_;  // the one in use
     GLuint vertexArray_ = 0;
     GLuint sampler_ = 0;
+    // The frame is drawn into the window's own framebuffer (0) where that matches the back
+    // buffer, and otherwise into a framebuffer of the device's, copied to the window at present.
+    bool drawsIntoWindow_ = false;
     GLuint backFramebuffer_ = 0, backColour_ = 0, backDepth_ = 0;
     // Offscreen, the presented frame is kept here; in a window the window holds it.
     GLuint shownFramebuffer_ = 0, shownColour_ = 0;
@@ -425,8 +474,66 @@ HRESULT GlDevice::adoptParameters(D3DPRESENT_PARAMETERS* params) {
     return D3D_OK;
 }
 
+bool GlDevice::frameAreaMatchesBackBuffer() const {
+    int width = 0, height = 0;
+    frameAreaSize(context_->window, &width, &height);
+    return static_cast<UINT>(width) == width_ && static_cast<UINT>(height) == height_;
+}
+
+// The window's framebuffer takes the frame where it has the back buffer's size and at least
+// its colour, depth and stencil bits, and the driver can draw into it the way round the device
+// draws into its own. The offscreen video driver's surface keeps the size it was made with
+// whatever the window's size, so frames there stay in the device's framebuffer.
+bool GlDevice::canDrawIntoWindow() {
+    const char* videoDriver = SDL_GetCurrentVideoDriver();
+    if (context_->ownWindow || params_.SwapEffect != D3DSWAPEFFECT_DISCARD ||
+        !opaqueFormat(params_.BackBufferFormat) || !hasClipControl() ||
+        (videoDriver != nullptr && std::strcmp(videoDriver, "offscreen") == 0) ||
+        !frameAreaMatchesBackBuffer()) {
+        return false;
+    }
+    if (windowBufferBits(GL_BACK_LEFT, GL_FRAMEBUFFER_ATTACHMENT_RED_SIZE) < 8 ||
+        windowBufferBits(GL_BACK_LEFT, GL_FRAMEBUFFER_ATTACHMENT_GREEN_SIZE) < 8 ||
+        windowBufferBits(GL_BACK_LEFT, GL_FRAMEBUFFER_ATTACHMENT_BLUE_SIZE) < 8) {
+        return false;
+    }
+    if (!hasDepth_) {
+        return true;
+    }
+    const DepthBits wanted = depthBitsOf(depthStorageOf(params_.AutoDepthStencilFormat));
+    return windowBufferBits(GL_DEPTH, GL_FRAMEBUFFER_ATTACHMENT_DEPTH_SIZE) >= wanted.depth &&
+           (wanted.stencil == 0 ||
+            windowBufferBits(GL_STENCIL, GL_FRAMEBUFFER_ATTACHMENT_STENCIL_SIZE) >= wanted.stencil);
+}
+
+GLint GlDevice::firstRowOf(LONG top, LONG bottom) const {
+    // The device's framebuffer holds the frame top row first; the window's holds it bottom row
+    // first, with the frame's area at its foot (any band above it is the window's own).
+    return drawsIntoWindow_ ? static_cast<GLint>(height_) - static_cast<GLint>(bottom)
+                            : static_cast<GLint>(top);
+}
+
 bool GlDevice::buildTargets() {
     deleteTargets();
+    hasDepth_ = params_.EnableAutoDepthStencil != 0;
+    drawsIntoWindow_ = canDrawIntoWindow();
+    if (hasClipControl()) {
+        // In the window clip space is turned upside down, which with the flip of the programs
+        // puts the top row at the top and keeps the rows, the fill rule and the winding exactly
+        // as they come out in the device's framebuffer.
+        glClipControl(drawsIntoWindow_ ? GL_UPPER_LEFT : GL_LOWER_LEFT, GL_NEGATIVE_ONE_TO_ONE);
+    }
+    const bool complete = drawsIntoWindow_ || buildOwnTargets();
+    glBindFramebuffer(GL_FRAMEBUFFER, backFramebuffer_);
+    glClearColor(0, 0, 0, 0);
+    glClearDepth(1.0);
+    glClear(GL_COLOR_BUFFER_BIT | (hasDepth_ ? GL_DEPTH_BUFFER_BIT : 0));
+    framePresented_ = false;
+    backHoldsPresented_ = false;
+    return complete;
+}
+
+bool GlDevice::buildOwnTargets() {
     const auto w = static_cast<GLsizei>(width_), h = static_cast<GLsizei>(height_);
     glGenRenderbuffers(1, &backColour_);
     glBindRenderbuffer(GL_RENDERBUFFER, backColour_);
@@ -434,7 +541,6 @@ bool GlDevice::buildTargets() {
     glGenFramebuffers(1, &backFramebuffer_);
     glBindFramebuffer(GL_FRAMEBUFFER, backFramebuffer_);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, backColour_);
-    hasDepth_ = params_.EnableAutoDepthStencil != 0;
     if (hasDepth_) {
         const GLenum storage = depthStorageOf(params_.AutoDepthStencilFormat);
         glGenRenderbuffers(1, &backDepth_);
@@ -446,14 +552,7 @@ bool GlDevice::buildTargets() {
             GL_RENDERBUFFER, backDepth_);
     }
     const bool backComplete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
-    const bool shownComplete = !context_->ownWindow || buildShownTarget();
-    glBindFramebuffer(GL_FRAMEBUFFER, backFramebuffer_);
-    glClearColor(0, 0, 0, 0);
-    glClearDepth(1.0);
-    glClear(GL_COLOR_BUFFER_BIT | (hasDepth_ ? GL_DEPTH_BUFFER_BIT : 0));
-    framePresented_ = false;
-    backHoldsPresented_ = false;
-    return backComplete && shownComplete;
+    return backComplete && (!context_->ownWindow || buildShownTarget());
 }
 
 bool GlDevice::buildShownTarget() {
@@ -559,16 +658,30 @@ HRESULT GlDevice::Present(const RECT*, const RECT*, WindowHandle, const void*) {
     programs_.framePresented();
     returnFreedMemory();
     if (!context_->ownWindow) {
-        glBindFramebuffer(GL_READ_FRAMEBUFFER, backFramebuffer_);
-        int drawableWidth = 0, drawableHeight = 0;
-        frameAreaSize(context_->window, &drawableWidth, &drawableHeight);
-        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-        glBlitFramebuffer(0, 0, w, h, 0, drawableHeight, drawableWidth, 0, GL_COLOR_BUFFER_BIT,
-                          drawableWidth == w && drawableHeight == h ? GL_NEAREST : GL_LINEAR);
+        if (drawsIntoWindow_) {
+            // Whatever the window draws over the frame expects clip space the usual way up.
+            glClipControl(GL_LOWER_LEFT, GL_NEGATIVE_ONE_TO_ONE);
+        } else {
+            glBindFramebuffer(GL_READ_FRAMEBUFFER, backFramebuffer_);
+            int drawableWidth = 0, drawableHeight = 0;
+            frameAreaSize(context_->window, &drawableWidth, &drawableHeight);
+            glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+            glBlitFramebuffer(0, 0, w, h, 0, drawableHeight, drawableWidth, 0, GL_COLOR_BUFFER_BIT,
+                              drawableWidth == w && drawableHeight == h ? GL_NEAREST : GL_LINEAR);
+        }
         updateSwapInterval();
         showOpenGlFrame(context_->window);
         pacer_.frameShown(swapInterval_ == 1, swapTookInterval_,
                           windowRefreshRate(context_->window));
+        if (drawsIntoWindow_) {
+            glClipControl(GL_UPPER_LEFT, GL_NEGATIVE_ONE_TO_ONE);
+        }
+        if (drawsIntoWindow_ && !frameAreaMatchesBackBuffer()) {
+            // The window changed size under the frame: until a reset gives the back buffer the
+            // new size, frames are drawn in the device's framebuffer and stretched to the window.
+            buildTargets();
+            fixedStateDirty_ = true;
+        }
     }
     glBindFramebuffer(GL_FRAMEBUFFER, backFramebuffer_);
     return D3D_OK;
@@ -581,6 +694,14 @@ std::vector<std::uint32_t> GlDevice::readPixels(GLuint framebuffer) const {
     glReadPixels(0, 0, static_cast<GLsizei>(width_), static_cast<GLsizei>(height_), GL_BGRA,
                  GL_UNSIGNED_INT_8_8_8_8_REV, pixels.data());
     glBindFramebuffer(GL_FRAMEBUFFER, backFramebuffer_);
+    if (framebuffer == 0) {
+        // The window's framebuffer holds the frame bottom row first.
+        for (UINT top = 0, bottom = height_ - 1; top < bottom; ++top, --bottom) {
+            std::swap_ranges(pixels.begin() + std::ptrdiff_t{top} * width_,
+                             pixels.begin() + std::ptrdiff_t{top + 1} * width_,
+                             pixels.begin() + std::ptrdiff_t{bottom} * width_);
+        }
+    }
     if (opaqueFormat(params_.BackBufferFormat)) {
         for (std::uint32_t& pixel : pixels) {
             pixel |= 0xFF000000u;
@@ -590,7 +711,9 @@ std::vector<std::uint32_t> GlDevice::readPixels(GLuint framebuffer) const {
 }
 
 HRESULT GlDevice::readPresentedFrame(FrameImage* image) {
-    // In a window the presented frame can be read back until the next frame is begun.
+    // In a window the presented frame can be read back until the next frame is begun. Where it
+    // was drawn in the window's own framebuffer it is read from there: the window systems the
+    // software driver serves keep the back buffer's contents through the swap.
     if (image == nullptr || !framePresented_ || (!context_->ownWindow && !backHoldsPresented_)) {
         return D3DERR_INVALIDCALL;
     }
@@ -676,7 +799,7 @@ HRESULT GlDevice::Clear(DWORD rectCount, const D3DRECT* rects, DWORD flags, D3DC
         if (left >= right || top >= bottom) {
             continue;
         }
-        glScissor(left, top, right - left, bottom - top);
+        glScissor(left, firstRowOf(top, bottom), right - left, bottom - top);
         glClear(bits);
     }
     glDisable(GL_SCISSOR_TEST);
@@ -723,8 +846,9 @@ HRESULT GlDevice::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, 
 void GlDevice::applyFixedState() {
     const DWORD* rs = state().renderStates;
     const D3DVIEWPORT8& vp = state().viewport;
-    glViewport(static_cast<GLint>(vp.X), static_cast<GLint>(vp.Y), static_cast<GLsizei>(vp.Width),
-               static_cast<GLsizei>(vp.Height));
+    glViewport(static_cast<GLint>(vp.X),
+               firstRowOf(static_cast<LONG>(vp.Y), static_cast<LONG>(vp.Y + vp.Height)),
+               static_cast<GLsizei>(vp.Width), static_cast<GLsizei>(vp.Height));
     glDepthRange(vp.MinZ, vp.MaxZ);
     if (rs[D3DRS_ZENABLE] != D3DZB_FALSE && hasDepth_) {
         glEnable(GL_DEPTH_TEST);

@@ -1,6 +1,8 @@
-// HAL (OpenGL on offscreen Mesa) and REF (the software rasteriser) draw the same scenes and
-// must agree: at most 1% of pixels may differ by more than 16 in any channel. On failure (or
-// with KOLVANE_KEEP_FRAMES set) both frames are written as PNG files beside the test.
+// HAL (OpenGL on Mesa) and REF (the software rasteriser) draw the same scenes and must agree:
+// at most 1% of pixels may differ by more than 16 in any channel. On failure (or with
+// KOLVANE_KEEP_FRAMES set) both frames are written as PNG files beside the test. HAL draws
+// offscreen, and in a shown window on an X server where HAL draws straight into the window's
+// own framebuffer (run under Xvfb with the x11 video driver; skipped elsewhere).
 //
 // Where they disagreed, Direct3D's rules decide:
 // - Transformed (XYZ) geometry: Direct3D maps the viewport so that pixel centres lie at whole
@@ -27,7 +29,9 @@
 #include "gfx/image.h"
 #include "gfx/math.h"
 #include "gfx/soft/soft_device.h"
+#include "gfx/window.h"
 #include "tests/gfx/offscreen_device.h"
+#include "tests/gfx/soft/window_contents.h"
 
 namespace {
 
@@ -35,8 +39,8 @@ constexpr UINT kWidth = 160, kHeight = 120;
 constexpr int kChannelTolerance = 16;
 constexpr double kAllowedShare = 0.01;
 
-IDirect3DDevice8* createRef() {
-    D3DPRESENT_PARAMETERS params = offscreenTestParameters(kWidth, kHeight);
+IDirect3DDevice8* createRef(UINT width = kWidth, UINT height = kHeight) {
+    D3DPRESENT_PARAMETERS params = offscreenTestParameters(width, height);
     IDirect3DDevice8* device = nullptr;
     kolvane::soft::createSoftwareDevice(nullptr, &params, &device);
     return device;
@@ -332,6 +336,50 @@ void drawScreenQuadsAtDepthZeroAndHundred(IDirect3DDevice8* device) {
     quad->Release();
 }
 
+// A frame cleared in bands by rectangles, then a viewport off the frame's centre cleared and
+// drawn into with culled meshes and a pre-transformed picture: rows and edges must land in the
+// same places whichever way up the device stores the frame.
+void drawIntoAViewportBetweenClearedBands(IDirect3DDevice8* device) {
+    setGameView(device);
+    IDirect3DTexture8* texture = makeTexture(device, 32, 1, D3DFMT_X8R8G8B8, checker);
+    IDirect3DVertexBuffer8* cube = makeBuffer(device, cubeTriangles(), kMeshFvf);
+    const std::vector<ScreenVertex> corners = screenQuad(30.5f, 70.0f, 41.0f, 13.0f, 0.0f);
+    IDirect3DVertexBuffer8* quad = makeBuffer(device, corners, kScreenFvf);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF101010, 1.0f, 0);
+    const D3DRECT bands[2] = {{0, 3, 160, 11}, {5, 100, 150, 117}};
+    device->Clear(1, &bands[0], D3DCLEAR_TARGET, 0xFFC02020, 1.0f, 0);
+    device->Clear(1, &bands[1], D3DCLEAR_TARGET, 0xFF20C020, 1.0f, 0);
+    D3DVIEWPORT8 whole{};
+    device->GetViewport(&whole);
+    const D3DVIEWPORT8 inner{20, 14, 104, 80, 0.0f, 1.0f};
+    device->SetViewport(&inner);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF203060, 1.0f, 0);
+    device->BeginScene();
+    D3DMATERIAL8 material{};
+    material.Diffuse = material.Ambient = {0.9f, 0.7f, 0.5f, 1.0f};
+    device->SetMaterial(&material);
+    device->SetTexture(0, texture);
+    device->SetTextureStageState(0, D3DTSS_MIPFILTER, D3DTEXF_NONE);
+    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
+    device->SetVertexShader(kMeshFvf);
+    device->SetStreamSource(0, cube, sizeof(MeshVertex));
+    setWorld(device, 0.6f, 0.8f, 7.0f, {-3, 2, 22});
+    device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 12);
+    setWorld(device, -0.2f, 0.3f, 5.0f, {5, -3, 26});
+    device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 12);
+    device->SetRenderState(D3DRS_LIGHTING, FALSE);
+    device->SetVertexShader(kScreenFvf);
+    device->SetStreamSource(0, quad, sizeof(ScreenVertex));
+    device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
+    device->EndScene();
+    device->SetViewport(&whole);
+    device->SetTexture(0, nullptr);
+    device->SetStreamSource(0, nullptr, 0);
+    texture->Release();
+    cube->Release();
+    quad->Release();
+}
+
 FrameImage render(IDirect3DDevice8* device, void (*scene)(IDirect3DDevice8*)) {
     scene(device);
     device->Present(nullptr, nullptr, nullptr, nullptr);
@@ -368,11 +416,64 @@ size_t drawnPixels(const FrameImage& image, std::uint32_t clearColour) {
     return drawn;
 }
 
-class HalAgainstRef : public testing::Test {
+enum class HalPlace { Offscreen, InAnXWindow };
+
+std::string placeName(HalPlace place) {
+    return place == HalPlace::Offscreen ? "Offscreen" : "InAnXWindow";
+}
+std::string testNameOf(const testing::TestParamInfo<HalPlace>& info) {
+    return placeName(info.param);
+}
+void PrintTo(HalPlace place, std::ostream* out) {
+    *out << placeName(place);
+}
+
+// HAL draws in a window where the tests run on the x11 video driver (under Xvfb).
+std::vector<HalPlace> windowPlaces() {
+    const char* driver = std::getenv("SDL_VIDEODRIVER");
+    if (driver != nullptr && std::strcmp(driver, "x11") == 0) {
+        return {HalPlace::InAnXWindow};
+    }
+    return {};
+}
+std::vector<HalPlace> everyPlace() {
+    std::vector<HalPlace> places = windowPlaces();
+    places.insert(places.begin(), HalPlace::Offscreen);
+    return places;
+}
+
+// HAL on a shown window of width x height on the X server, or null.
+IDirect3DDevice8* createHalInWindow(SDL_Window* window) {
+    IDirect3D8* direct3D = Direct3DCreate8(D3D_SDK_VERSION);
+    if (direct3D == nullptr) {
+        return nullptr;
+    }
+    D3DPRESENT_PARAMETERS params = offscreenTestParameters(0, 0);
+    params.hDeviceWindow = windowHandleOf(window);
+    IDirect3DDevice8* device = nullptr;
+    direct3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, params.hDeviceWindow,
+                           D3DCREATE_HARDWARE_VERTEXPROCESSING, &params, &device);
+    direct3D->Release();
+    return device;
+}
+
+class HalAgainstRef : public testing::TestWithParam<HalPlace> {
 protected:
     void SetUp() override {
         setPresentWait(false);
-        hal = createOffscreenHal(kWidth, kHeight);
+        if (GetParam() == HalPlace::InAnXWindow) {
+            const char* driver =
+                SDL_InitSubSystem(SDL_INIT_VIDEO) == 0 ? SDL_GetCurrentVideoDriver() : nullptr;
+            if (driver == nullptr || std::strcmp(driver, "x11") != 0) {
+                GTEST_SKIP() << "no X server to open a window on";
+            }
+            window = SDL_CreateWindow("HAL against REF", 0, 0, kWidth, kHeight,
+                                      SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
+            ASSERT_NE(window, nullptr);
+            hal = createHalInWindow(window);
+        } else {
+            hal = createOffscreenHal(kWidth, kHeight);
+        }
         if (hal == nullptr) {
             GTEST_SKIP() << "no OpenGL device on this machine";
         }
@@ -386,11 +487,26 @@ protected:
         if (ref != nullptr) {
             EXPECT_EQ(ref->Release(), 0u);
         }
+        if (window != nullptr) {
+            SDL_DestroyWindow(window);
+            SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        }
     }
 
+    // Also checks, in a window of the frame's size, that the window shows the frame HAL
+    // presented.
     void expectAlike(void (*scene)(IDirect3DDevice8*), const std::string& name,
                      std::uint32_t clearColour) {
         const FrameImage fromHal = render(hal, scene);
+        int windowWidth = 0, windowHeight = 0;
+        if (window != nullptr) {
+            SDL_GetWindowSize(window, &windowWidth, &windowHeight);
+        }
+        if (static_cast<UINT>(windowWidth) == fromHal.width &&
+            static_cast<UINT>(windowHeight) == fromHal.height) {
+            EXPECT_EQ(differingShare(windowContents(window), fromHal), 0.0)
+                << name << ": the window does not show the presented frame";
+        }
         const FrameImage fromRef = render(ref, scene);
         EXPECT_GT(drawnPixels(fromRef, clearColour), fromRef.pixels.size() / 8);
         const double share = differingShare(fromHal, fromRef);
@@ -403,21 +519,69 @@ protected:
         }
     }
 
+    SDL_Window* window = nullptr;
     IDirect3DDevice8* hal = nullptr;
     IDirect3DDevice8* ref = nullptr;
 };
 
-TEST_F(HalAgainstRef, LitTexturedMeshesLookAlike) {
+TEST_P(HalAgainstRef, LitTexturedMeshesLookAlike) {
     expectAlike(drawLitTexturedMeshes, "lit_textured_meshes", 0xFF000000);
 }
 
-TEST_F(HalAgainstRef, OverlappingBlendedTextQuadsLookAlike) {
+TEST_P(HalAgainstRef, OverlappingBlendedTextQuadsLookAlike) {
     expectAlike(drawBlendedTextQuads, "blended_text_quads", 0xFF203040);
 }
 
-TEST_F(HalAgainstRef, ScreenQuadsAtDepthZeroAndHundredLookAlike) {
+TEST_P(HalAgainstRef, ScreenQuadsAtDepthZeroAndHundredLookAlike) {
     expectAlike(drawScreenQuadsAtDepthZeroAndHundred, "screen_quads", 0xFF000000);
 }
+
+TEST_P(HalAgainstRef, AViewportBetweenClearedBandsLooksAlike) {
+    expectAlike(drawIntoAViewportBetweenClearedBands, "viewport_and_bands", 0xFF101010);
+}
+
+INSTANTIATE_TEST_SUITE_P(Where, HalAgainstRef, testing::ValuesIn(everyPlace()), testNameOf);
+
+using HalInAResizedWindow = HalAgainstRef;
+
+// The window grows under the frame: the frames until the reset are stretched to it, and the
+// reset to the new size draws it whole again.
+TEST_P(HalInAResizedWindow, KeepsShowingTheFrame) {
+    expectAlike(drawLitTexturedMeshes, "before_resize", 0xFF000000);
+    constexpr int kGrownWidth = 200, kGrownHeight = 150;
+    SDL_SetWindowSize(window, kGrownWidth, kGrownHeight);
+    for (int tries = 0; tries < 100; ++tries) {
+        SDL_PumpEvents();
+        int w = 0, h = 0;
+        SDL_GL_GetDrawableSize(window, &w, &h);
+        if (w == kGrownWidth && h == kGrownHeight) {
+            break;
+        }
+        SDL_Delay(10);
+    }
+    render(hal, drawLitTexturedMeshes);
+    expectAlike(drawLitTexturedMeshes, "while_resized", 0xFF000000);
+    expectAlike(drawIntoAViewportBetweenClearedBands, "bands_while_resized", 0xFF101010);
+    // The bands, stretched by 5/4 to the window: red rows 3 to 11 of the frame, green 100 to 117.
+    const FrameImage shown = windowContents(window);
+    ASSERT_EQ(shown.width, UINT{kGrownWidth});
+    EXPECT_EQ(shown.at(100, 1), 0xFF101010u);
+    EXPECT_EQ(shown.at(100, 9), 0xFFC02020u);
+    EXPECT_EQ(shown.at(100, 135), 0xFF20C020u);
+    EXPECT_EQ(shown.at(100, 148), 0xFF101010u);
+
+    D3DPRESENT_PARAMETERS params = offscreenTestParameters(0, 0);
+    params.hDeviceWindow = windowHandleOf(window);
+    ASSERT_EQ(hal->Reset(&params), D3D_OK);
+    EXPECT_EQ(params.BackBufferWidth, UINT{kGrownWidth});
+    ASSERT_EQ(ref->Release(), 0u);
+    ref = createRef(kGrownWidth, kGrownHeight);
+    ASSERT_NE(ref, nullptr);
+    expectAlike(drawIntoAViewportBetweenClearedBands, "bands_after_reset", 0xFF101010);
+}
+
+GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(HalInAResizedWindow);
+INSTANTIATE_TEST_SUITE_P(Where, HalInAResizedWindow, testing::ValuesIn(windowPlaces()), testNameOf);
 
 TEST(SoftwareDeviceFrames, SameCallsGiveTheSameBytes) {
     IDirect3DDevice8* first = createRef();
