@@ -216,10 +216,10 @@ protected:
     // Writes the device's copy of every level back into the levels' bytes (sized again).
     virtual void restoreTexels() {}
     PixelLevel& restoredLevel(UINT index) { return levels_[index]; }
-
-private:
+    // Sizes the levels again and has restoreTexels fill them, where the texels were dropped.
     void takeBackTexels();
 
+private:
     std::vector<PixelLevel> levels_;
     DWORD usage_;
     D3DFORMAT format_;

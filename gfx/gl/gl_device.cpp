@@ -11,6 +11,7 @@
 #include "gfx/frame_pacing.h"
 #include "gfx/gl/gl_program.h"
 #include "gfx/math.h"
+#include "gfx/packed_texels.h"
 #include "gfx/pipeline_state.h"
 #include "gfx/resource.h"
 #include "gfx/window.h"
@@ -18,11 +19,21 @@
 namespace {
 
 constexpr UINT largestBufferBytes = 256u << 20;
+// A managed texture is packed once it has been neither drawn nor written for this many frames:
+// one written and not yet drawn after 2 s at 60 Hz, one drawn before after 5 s, so that a screen
+// left for a short while finds its pictures as it left them.
+constexpr std::uint64_t kFramesBeforePackingUndrawn = 120;
+constexpr std::uint64_t kFramesBeforePackingDrawn = 300;
+
+class GlTexture;
+
 // An OpenGL context and the window it lives on; resources keep it alive until they are gone.
 struct GlContext {
     SDL_Window* window = nullptr;
     bool ownWindow = false;
     SDL_GLContext context = nullptr;
+    std::uint64_t framesPresented = 0;
+    std::vector<GlTexture*> managedTextures;  // in the order they were made
 
     void makeCurrent() const {
         if (SDL_GL_GetCurrentContext() != context) {
@@ -72,10 +83,25 @@ public:
     GlTexture(ContextRef context, std::shared_ptr<ResourceTracker> tracker, UINT width, UINT height,
               UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool)
         : MemoryTexture(std::move(tracker), width, height, levels, usage, format, pool),
-          context_(std::move(context)) {}
+          context_(std::move(context)) {
+        if (pool == D3DPOOL_MANAGED) {
+            context_->managedTextures.push_back(this);
+        }
+        lastUsedFrame_ = context_->framesPresented;
+    }
+
+    HRESULT UnlockRect(UINT index) override {
+        const HRESULT result = MemoryTexture::UnlockRect(index);
+        if (SUCCEEDED(result)) {
+            lastUsedFrame_ = context_->framesPresented;
+            packingPays_ = true;
+        }
+        return result;
+    }
 
     // Binds the texture to the active unit, uploading the levels first if they changed.
     void bind() {
+        lastUsedFrame_ = context_->framesPresented;
         if (name_ == 0) {
             glGenTextures(1, &name_);
         }
@@ -83,6 +109,7 @@ public:
         if (uploaded_ == version()) {
             return;
         }
+        takeBackTexels();  // where they were packed
         glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
         for (UINT i = 0; i < levelCount(); ++i) {
             const PixelLevel& pixels = level(i);
@@ -100,8 +127,56 @@ public:
         }
     }
 
+    // Whether the texture has been left alone long enough to be packed.
+    bool readyToPack() const {
+        for (UINT i = 0; i < levelCount(); ++i) {
+            if (level(i).locked) {
+                return false;
+            }
+        }
+        const bool drawn = uploaded_ == version();
+        const std::uint64_t idle = context_->framesPresented - lastUsedFrame_;
+        return packed_.empty() && packingPays_ &&
+               idle >= (drawn ? kFramesBeforePackingDrawn : kFramesBeforePackingUndrawn);
+    }
+
+    // Packs the texels (read back from OpenGL where they live there) and lets every other copy
+    // go, where packing saves memory; they come back when the texture is drawn or locked.
+    void pack() {
+        const bool drawn = uploaded_ == version();
+        takeBackTexels();
+        std::vector<const PixelLevel*> levels;
+        for (UINT i = 0; i < levelCount(); ++i) {
+            levels.push_back(&level(i));
+        }
+        packed_ = packTexels(levels);
+        if (packed_.empty()) {
+            packingPays_ = false;  // not tried again until the texels change
+            if (drawn) {
+                dropTexels();
+            }
+            return;
+        }
+        dropTexels();
+        if (name_ != 0) {
+            context_->makeCurrent();
+            glDeleteTextures(1, &name_);
+            name_ = 0;
+            uploaded_ = 0;
+        }
+    }
+
 protected:
     void restoreTexels() override {
+        if (!packed_.empty()) {
+            std::vector<PixelLevel*> levels;
+            for (UINT i = 0; i < levelCount(); ++i) {
+                levels.push_back(&restoredLevel(i));
+            }
+            unpackTexels(packed_, levels);
+            std::vector<std::uint8_t>().swap(packed_);
+            return;
+        }
         context_->makeCurrent();
         GLint bound = 0;
         glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
@@ -123,6 +198,8 @@ protected:
     }
 
     ~GlTexture() override {
+        auto& managed = context_->managedTextures;
+        managed.erase(std::remove(managed.begin(), managed.end(), this), managed.end());
         if (name_ != 0) {
             context_->makeCurrent();
             glDeleteTextures(1, &name_);
@@ -133,7 +210,21 @@ private:
     ContextRef context_;
     GLuint name_ = 0;
     std::uint64_t uploaded_ = 0;
+    std::uint64_t lastUsedFrame_ = 0;   // when last written or drawn
+    bool packingPays_ = true;           // false once packing these texels saved too little
+    std::vector<std::uint8_t> packed_;  // the texels while packed; empty otherwise
 };
+
+// Packs one managed texture that has been left alone long enough: one a frame, so that no
+// frame takes the time of them all.
+void packOneIdleTexture(GlContext& context) {
+    for (GlTexture* texture : context.managedTextures) {
+        if (texture->readyToPack()) {
+            texture->pack();
+            return;
+        }
+    }
+}
 
 // A buffer's OpenGL copy, uploaded again whenever the memory's version moves on.
 class GlBufferCopy {
@@ -656,6 +747,8 @@ HRESULT GlDevice::Present(const RECT*, const RECT*, WindowHandle, const void*) {
     framePresented_ = true;
     backHoldsPresented_ = true;
     programs_.framePresented();
+    ++context_->framesPresented;
+    packOneIdleTexture(*context_);
     returnFreedMemory();
     if (!context_->ownWindow) {
         if (drawsIntoWindow_) {
