@@ -1,6 +1,7 @@
 #include "gfx/packed_texels.h"
 
-#include <zlib.h>
+#include <algorithm>
+#include <cstdint>
 
 namespace {
 
@@ -8,50 +9,80 @@ namespace {
 constexpr int kPackingLevel = Z_BEST_SPEED;
 constexpr std::size_t kMostPackedShare = 4;  // of every 4 bytes at most 3 may remain
 
-std::size_t totalBytes(const std::vector<const PixelLevel*>& levels) {
-    std::size_t total = 0;
-    for (const PixelLevel* level : levels) {
-        total += level->bytes.size();
-    }
-    return total;
-}
-
 }  // namespace
 
-std::vector<std::uint8_t> packTexels(const std::vector<const PixelLevel*>& levels) {
-    const std::size_t total = totalBytes(levels);
-    if (total == 0) {
-        return {};
+TexelPacking::TexelPacking(std::vector<const PixelLevel*> levels) : levels_(std::move(levels)) {
+    std::size_t total = 0;
+    for (const PixelLevel* level : levels_) {
+        total += level->bytes.size();
     }
-    const std::size_t limit = total - total / kMostPackedShare;
-    std::vector<std::uint8_t> packed(limit);
-    z_stream stream{};
-    if (deflateInit(&stream, kPackingLevel) != Z_OK) {
-        return {};
+    packed_.resize(total - total / kMostPackedShare);
+    streamOpen_ = total > 0 && deflateInit(&stream_, kPackingLevel) == Z_OK;
+    if (!streamOpen_) {
+        finish(false);
+        return;
     }
-    stream.next_out = packed.data();
-    stream.avail_out = static_cast<uInt>(packed.size());
+    stream_.next_out = packed_.data();
+    stream_.avail_out = static_cast<uInt>(packed_.size());
+}
+
+TexelPacking::~TexelPacking() {
+    if (streamOpen_) {
+        deflateEnd(&stream_);
+    }
+}
+
+bool TexelPacking::advance(std::size_t budget) {
+    if (over_) {
+        return true;
+    }
     int status = Z_OK;
-    for (std::size_t i = 0; i < levels.size() && status == Z_OK; ++i) {
-        const std::vector<BYTE>& bytes = levels[i]->bytes;
-        stream.next_in = const_cast<Bytef*>(bytes.data());
-        stream.avail_in = static_cast<uInt>(bytes.size());
-        const int flush = i + 1 == levels.size() ? Z_FINISH : Z_NO_FLUSH;
-        while (status == Z_OK && (stream.avail_in > 0 || flush == Z_FINISH)) {
-            status = deflate(&stream, flush);
-            if (status == Z_OK && stream.avail_out == 0) {
-                status = Z_BUF_ERROR;  // it does not pay
-            }
+    while (status == Z_OK && level_ < levels_.size() && budget > 0) {
+        const std::vector<BYTE>& bytes = levels_[level_]->bytes;
+        const std::size_t slice = std::min(bytes.size() - offset_, budget);
+        stream_.next_in = const_cast<Bytef*>(bytes.data() + offset_);
+        stream_.avail_in = static_cast<uInt>(slice);
+        status = deflate(&stream_, Z_NO_FLUSH);
+        if (status == Z_OK && stream_.avail_out == 0) {
+            status = Z_BUF_ERROR;  // out of room: it does not pay
+        }
+        const std::size_t packed = slice - stream_.avail_in;
+        offset_ += packed;
+        budget -= std::min(budget, packed);
+        if (offset_ == bytes.size()) {
+            ++level_;
+            offset_ = 0;
         }
     }
-    const std::size_t used = packed.size() - stream.avail_out;
-    deflateEnd(&stream);
-    if (status != Z_STREAM_END) {
-        return {};
+    if (status == Z_OK && level_ == levels_.size()) {
+        stream_.avail_in = 0;
+        status = deflate(&stream_, Z_FINISH);
+        if (status == Z_OK) {
+            status = Z_BUF_ERROR;  // out of room before the end
+        }
     }
-    packed.resize(used);
-    packed.shrink_to_fit();
-    return packed;
+    if (status == Z_OK) {
+        return false;
+    }
+    finish(status == Z_STREAM_END);
+    return true;
+}
+
+void TexelPacking::finish(bool paid) {
+    const std::size_t used = packed_.size() - (streamOpen_ ? stream_.avail_out : packed_.size());
+    if (streamOpen_) {
+        deflateEnd(&stream_);
+        streamOpen_ = false;
+    }
+    packed_.resize(paid ? used : 0);
+    packed_.shrink_to_fit();
+    over_ = true;
+}
+
+std::vector<std::uint8_t> packTexels(const std::vector<const PixelLevel*>& levels) {
+    TexelPacking packing(levels);
+    packing.advance(SIZE_MAX);
+    return packing.takePacked();
 }
 
 bool unpackTexels(const std::vector<std::uint8_t>& packed, const std::vector<PixelLevel*>& levels) {

@@ -24,6 +24,8 @@ constexpr UINT largestBufferBytes = 256u << 20;
 // left for a short while finds its pictures as it left them.
 constexpr std::uint64_t kFramesBeforePackingUndrawn = 120;
 constexpr std::uint64_t kFramesBeforePackingDrawn = 300;
+// So many bytes of texels are packed a frame: a few milliseconds on a slow machine.
+constexpr std::size_t kPackedBytesPerFrame = 256 * 1024;
 
 class GlTexture;
 
@@ -34,6 +36,9 @@ struct GlContext {
     SDL_GLContext context = nullptr;
     std::uint64_t framesPresented = 0;
     std::vector<GlTexture*> managedTextures;  // in the order they were made
+    // The texture being packed, and how far that has come; null when none is.
+    GlTexture* packingTexture = nullptr;
+    std::unique_ptr<TexelPacking> packing;
 
     void makeCurrent() const {
         if (SDL_GL_GetCurrentContext() != context) {
@@ -90,6 +95,11 @@ public:
         lastUsedFrame_ = context_->framesPresented;
     }
 
+    HRESULT LockRect(UINT index, D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) override {
+        stopPacking();
+        return MemoryTexture::LockRect(index, locked, rect, flags);
+    }
+
     HRESULT UnlockRect(UINT index) override {
         const HRESULT result = MemoryTexture::UnlockRect(index);
         if (SUCCEEDED(result)) {
@@ -101,6 +111,7 @@ public:
 
     // Binds the texture to the active unit, uploading the levels first if they changed.
     void bind() {
+        stopPacking();
         lastUsedFrame_ = context_->framesPresented;
         if (name_ == 0) {
             glGenTextures(1, &name_);
@@ -140,16 +151,24 @@ public:
                idle >= (drawn ? kFramesBeforePackingDrawn : kFramesBeforePackingUndrawn);
     }
 
-    // Packs the texels (read back from OpenGL where they live there) and lets every other copy
-    // go, where packing saves memory; they come back when the texture is drawn or locked.
-    void pack() {
-        const bool drawn = uploaded_ == version();
+    // Starts packing the texels, read back from OpenGL where they live there.
+    void startPacking() {
         takeBackTexels();
         std::vector<const PixelLevel*> levels;
         for (UINT i = 0; i < levelCount(); ++i) {
             levels.push_back(&level(i));
         }
-        packed_ = packTexels(levels);
+        context_->packing = std::make_unique<TexelPacking>(std::move(levels));
+        context_->packingTexture = this;
+    }
+
+    // Once the packing is over: keeps the packed texels and lets every other copy go, where
+    // packing saved memory. They come back when the texture is next drawn or locked.
+    void finishPacking() {
+        packed_ = context_->packing->takePacked();
+        context_->packing.reset();
+        context_->packingTexture = nullptr;
+        const bool drawn = uploaded_ == version();
         if (packed_.empty()) {
             packingPays_ = false;  // not tried again until the texels change
             if (drawn) {
@@ -198,6 +217,7 @@ protected:
     }
 
     ~GlTexture() override {
+        stopPacking();
         auto& managed = context_->managedTextures;
         managed.erase(std::remove(managed.begin(), managed.end(), this), managed.end());
         if (name_ != 0) {
@@ -207,6 +227,18 @@ protected:
     }
 
 private:
+    // The texture is used again while being packed: the packing is given up.
+    void stopPacking() {
+        if (context_->packingTexture != this) {
+            return;
+        }
+        context_->packing.reset();
+        context_->packingTexture = nullptr;
+        if (uploaded_ == version()) {
+            dropTexels();  // the copy read back for the packing
+        }
+    }
+
     ContextRef context_;
     GLuint name_ = 0;
     std::uint64_t uploaded_ = 0;
@@ -215,12 +247,18 @@ private:
     std::vector<std::uint8_t> packed_;  // the texels while packed; empty otherwise
 };
 
-// Packs one managed texture that has been left alone long enough: one a frame, so that no
-// frame takes the time of them all.
-void packOneIdleTexture(GlContext& context) {
+// Goes on packing the texture being packed, or starts on the first managed texture left alone
+// long enough: one texture at a time and a slice of it a frame, so that no frame takes long.
+void packIdleTextures(GlContext& context) {
+    if (context.packing != nullptr) {
+        if (context.packing->advance(kPackedBytesPerFrame)) {
+            context.packingTexture->finishPacking();
+        }
+        return;
+    }
     for (GlTexture* texture : context.managedTextures) {
         if (texture->readyToPack()) {
-            texture->pack();
+            texture->startPacking();
             return;
         }
     }
@@ -748,7 +786,7 @@ HRESULT GlDevice::Present(const RECT*, const RECT*, WindowHandle, const void*) {
     backHoldsPresented_ = true;
     programs_.framePresented();
     ++context_->framesPresented;
-    packOneIdleTexture(*context_);
+    packIdleTextures(*context_);
     returnFreedMemory();
     if (!context_->ownWindow) {
         if (drawsIntoWindow_) {

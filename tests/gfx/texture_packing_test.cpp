@@ -65,6 +65,21 @@ TEST(PackedTexels, EveryLevelComesBackByteForByte) {
     }
 }
 
+TEST(PackedTexels, PackedSliceBySliceTheyComeBackAsWell) {
+    const std::vector<PixelLevel> written = levelChain(64, stripes);
+    TexelPacking packing(readable(written));
+    int slices = 1;
+    while (!packing.advance(1000)) {
+        ++slices;
+    }
+    EXPECT_GT(slices, 16);
+    std::vector<PixelLevel> restored = levelChain(64, [](UINT, UINT, UINT) { return 0u; });
+    ASSERT_TRUE(unpackTexels(packing.takePacked(), writable(restored)));
+    for (std::size_t i = 0; i < written.size(); ++i) {
+        EXPECT_EQ(restored[i].bytes, written[i].bytes) << "level " << i;
+    }
+}
+
 TEST(PackedTexels, NoiseIsLeftAsItIs) {
     std::mt19937 random(7);
     const std::vector<PixelLevel> noise =
@@ -83,7 +98,8 @@ TEST(PackedTexels, PackedBytesOfOtherSizesAreRefused) {
     EXPECT_TRUE(unpackTexels(packed, writable(same)));
 }
 
-constexpr UINT kSide = 64;
+// Large enough that the device packs it over several frames.
+constexpr UINT kSide = 512;
 
 // A managed X8R8G8B8 texture with its full chain, written with stripes.
 IDirect3DTexture8* stripedTexture(IDirect3DDevice8* device) {
@@ -201,7 +217,7 @@ TEST(OpenGlTextures, APictureLeftAloneForSecondsLocksAndDrawsAsWritten) {
     }
     IDirect3DTexture8* texture = stripedTexture(device);
     ASSERT_NE(texture, nullptr);
-    constexpr int kLongerThanAnyWait = 400;
+    constexpr int kLongerThanAnyWait = 420;
     presentEmptyFrames(device, kLongerThanAnyWait);
     EXPECT_EQ(wrongTexels(texture, 2), 0) << "locked before it was ever drawn";
     presentEmptyFrames(device, kLongerThanAnyWait);
@@ -211,6 +227,25 @@ TEST(OpenGlTextures, APictureLeftAloneForSecondsLocksAndDrawsAsWritten) {
     presentEmptyFrames(device, kLongerThanAnyWait);
     EXPECT_EQ(wrongTexels(texture, 0), 0) << "locked after it was drawn";
     EXPECT_EQ(wrongPixels(device, texture), 0) << "drawn after it was locked";
+    texture->Release();
+    EXPECT_EQ(device->Release(), 0u);
+}
+
+// The picture is used while it is being packed, a few frames after the device began (2 s after
+// it was written, 5 s after it was drawn): the packing is given up and nothing is lost.
+TEST(OpenGlTextures, APictureUsedWhileBeingPackedLocksAndDrawsAsWritten) {
+    setPresentWait(false);
+    IDirect3DDevice8* device = createOffscreenHal(kSide, kSide);
+    if (device == nullptr) {
+        GTEST_SKIP() << "no OpenGL device on this machine";
+    }
+    IDirect3DTexture8* texture = stripedTexture(device);
+    ASSERT_NE(texture, nullptr);
+    presentEmptyFrames(device, 122);
+    EXPECT_EQ(wrongPixels(device, texture), 0) << "drawn while packed for the first time";
+    presentEmptyFrames(device, 302);
+    EXPECT_EQ(wrongTexels(texture, 1), 0) << "locked while packed after it was drawn";
+    EXPECT_EQ(wrongPixels(device, texture), 0) << "drawn after that";
     texture->Release();
     EXPECT_EQ(device->Release(), 0u);
 }
