@@ -192,6 +192,7 @@ protected:
             for (UINT i = 0; i < levelCount(); ++i) {
                 levels.push_back(&restoredLevel(i));
             }
+            // The levels have the sizes they were packed with, so this cannot come short.
             unpackTexels(packed_, levels);
             std::vector<std::uint8_t>().swap(packed_);
             return;
