@@ -207,16 +207,34 @@ int wrongPixels(IDirect3DDevice8* device, IDirect3DTexture8* texture) {
     return wrong;
 }
 
+// The OpenGL device, offscreen, with one striped picture.
+class OpenGlTextures : public testing::Test {
+protected:
+    void SetUp() override {
+        setPresentWait(false);
+        device = createOffscreenHal(kSide, kSide);
+        if (device == nullptr) {
+            GTEST_SKIP() << "no OpenGL device on this machine";
+        }
+        texture = stripedTexture(device);
+        ASSERT_NE(texture, nullptr);
+    }
+    void TearDown() override {
+        if (texture != nullptr) {
+            texture->Release();
+        }
+        if (device != nullptr) {
+            EXPECT_EQ(device->Release(), 0u);
+        }
+    }
+
+    IDirect3DDevice8* device = nullptr;
+    IDirect3DTexture8* texture = nullptr;
+};
+
 // Seconds of frames pass between every use of a picture, long enough for it to be packed
 // whether it was drawn before or not: what is locked and drawn is always what was written.
-TEST(OpenGlTextures, APictureLeftAloneForSecondsLocksAndDrawsAsWritten) {
-    setPresentWait(false);
-    IDirect3DDevice8* device = createOffscreenHal(kSide, kSide);
-    if (device == nullptr) {
-        GTEST_SKIP() << "no OpenGL device on this machine";
-    }
-    IDirect3DTexture8* texture = stripedTexture(device);
-    ASSERT_NE(texture, nullptr);
+TEST_F(OpenGlTextures, APictureLeftAloneForSecondsLocksAndDrawsAsWritten) {
     constexpr int kLongerThanAnyWait = 420;
     presentEmptyFrames(device, kLongerThanAnyWait);
     EXPECT_EQ(wrongTexels(texture, 2), 0) << "locked before it was ever drawn";
@@ -227,27 +245,16 @@ TEST(OpenGlTextures, APictureLeftAloneForSecondsLocksAndDrawsAsWritten) {
     presentEmptyFrames(device, kLongerThanAnyWait);
     EXPECT_EQ(wrongTexels(texture, 0), 0) << "locked after it was drawn";
     EXPECT_EQ(wrongPixels(device, texture), 0) << "drawn after it was locked";
-    texture->Release();
-    EXPECT_EQ(device->Release(), 0u);
 }
 
 // The picture is used while it is being packed, a few frames after the device began (2 s after
 // it was written, 5 s after it was drawn): the packing is given up and nothing is lost.
-TEST(OpenGlTextures, APictureUsedWhileBeingPackedLocksAndDrawsAsWritten) {
-    setPresentWait(false);
-    IDirect3DDevice8* device = createOffscreenHal(kSide, kSide);
-    if (device == nullptr) {
-        GTEST_SKIP() << "no OpenGL device on this machine";
-    }
-    IDirect3DTexture8* texture = stripedTexture(device);
-    ASSERT_NE(texture, nullptr);
+TEST_F(OpenGlTextures, APictureUsedWhileBeingPackedLocksAndDrawsAsWritten) {
     presentEmptyFrames(device, 122);
     EXPECT_EQ(wrongPixels(device, texture), 0) << "drawn while packed for the first time";
     presentEmptyFrames(device, 302);
     EXPECT_EQ(wrongTexels(texture, 1), 0) << "locked while packed after it was drawn";
     EXPECT_EQ(wrongPixels(device, texture), 0) << "drawn after that";
-    texture->Release();
-    EXPECT_EQ(device->Release(), 0u);
 }
 
 }  // namespace
