@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <optional>
 
 namespace {
@@ -13,6 +14,9 @@ constexpr std::size_t kFormTypeBytes = 4;
 constexpr std::uint16_t kSingleTrack = 0;
 constexpr std::uint16_t kSimultaneousTracks = 1;
 constexpr std::uint16_t kSequentialPatterns = 2;
+
+constexpr std::uint8_t kProgramChange = 0xC0;
+constexpr std::uint8_t kDrumChannel = 9;  // channel 10 in General MIDI
 
 constexpr std::uint8_t kMetaEvent = 0xFF;
 constexpr std::uint8_t kEndOfTrack = 0x2F;
@@ -107,7 +111,11 @@ std::size_t channelDataBytes(std::uint8_t status) {
 // time from its last event to its end of track for the next pattern's first event.
 class PatternJoiner {
 public:
-    explicit PatternJoiner(std::vector<std::uint8_t>& track) : track_(track) {}
+    // Sees each channel message copied: its status byte and its first data byte.
+    using ChannelMessageSeen = std::function<void(std::uint8_t status, std::uint8_t data)>;
+
+    explicit PatternJoiner(std::vector<std::uint8_t>& track, ChannelMessageSeen seen = {})
+        : track_(track), seen_(std::move(seen)) {}
 
     // False when the pattern's events cannot be read exactly.
     bool addPattern(std::span<const std::uint8_t> pattern, bool first) {
@@ -215,6 +223,9 @@ private:
                 return false;
             }
         }
+        if (seen_) {
+            seen_(status, events_[at_]);
+        }
         startEvent(status);
         return copyBytes(count);
     }
@@ -251,6 +262,7 @@ private:
     }
 
     std::vector<std::uint8_t>& track_;
+    ChannelMessageSeen seen_;
     std::span<const std::uint8_t> events_;
     std::size_t at_ = 0;
     std::uint32_t pendingTime_ = 0;  // ticks since the last event written
@@ -331,5 +343,26 @@ std::vector<std::uint8_t> playableMidiFile(std::span<const std::uint8_t> bytes) 
             return patternsInSequence(*file);
         default:
             return {};
+    }
+}
+
+void addPresetsPlayedBy(std::span<const std::uint8_t> playable, PlayedPresets& presets) {
+    if (!isCompleteMidiFile(playable)) {
+        return;
+    }
+    const auto seen = [&presets](std::uint8_t status, std::uint8_t program) {
+        if ((status & 0xF0) != kProgramChange) {
+            return;
+        }
+        if ((status & 0x0F) == kDrumChannel) {
+            presets.drumKits.insert(program);
+        } else {
+            presets.melodicPrograms.insert(program);
+        }
+    };
+    std::vector<std::uint8_t> scratch;
+    for (std::span<const std::uint8_t> track : trackBodies(playable)) {
+        scratch.clear();
+        PatternJoiner(scratch, seen).addPattern(track, true);
     }
 }

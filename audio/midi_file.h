@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <set>
 #include <span>
 #include <vector>
 
@@ -24,3 +25,14 @@ constexpr std::uint64_t kMaxMidiFileBytes = 16u << 20;
 // and at the default tempo. Anything else is refused: another format, a file larger than
 // kMaxMidiFileBytes, or a format-2 track whose events cannot be read exactly.
 std::vector<std::uint8_t> playableMidiFile(std::span<const std::uint8_t> bytes);
+
+// The presets a music file plays, told apart as General MIDI does: the programs chosen on the
+// melodic channels, and the drum kits chosen on channel 10. Every channel starts on 0.
+struct PlayedPresets {
+    std::set<std::uint8_t> melodicPrograms{0};
+    std::set<std::uint8_t> drumKits{0};
+};
+
+// Adds the programs that the program changes of a playable file (see playableMidiFile) choose.
+// A track whose events cannot be read adds those read before the fault.
+void addPresetsPlayedBy(std::span<const std::uint8_t> playable, PlayedPresets& presets);

@@ -9,10 +9,13 @@
 #include <fstream>
 #include <future>
 #include <mutex>
+#include <optional>
+#include <string>
 
 #include "audio/game_path.h"
 #include "audio/midi_file.h"
 #include "audio/mixer_device.h"
+#include "audio/soundfont_presets.h"
 #include "platform/window.h"
 
 namespace {
@@ -68,6 +71,7 @@ struct PlaybackRequest {
 // that the next rendered buffer takes up, so that starting and stopping a track never waits for
 // a buffer being rendered.
 struct MusicPlayer::Synthesiser {
+    PresetSubsetLoading presetLoading;  // outlives the synthesiser, which reads through it
     fluid_settings_t* settings = nullptr;
     fluid_synth_t* synth = nullptr;
     bool mixerOpen = false;
@@ -100,8 +104,9 @@ struct MusicPlayer::Synthesiser {
         }
     }
 
-    // Any thread: makes the synthesiser and loads the SoundFont into it.
-    bool loadSoundFont() {
+    // Any thread: makes the synthesiser and loads the SoundFont into it, with only the presets
+    // played when they are given.
+    bool loadSoundFont(const std::optional<PlayedPresets>& played) {
         settings = new_fluid_settings();
         if (settings == nullptr) {
             return false;
@@ -112,8 +117,13 @@ struct MusicPlayer::Synthesiser {
         // Only the instruments the tracks play are read from the SoundFont into memory.
         fluid_settings_setint(settings, "synth.dynamic-sample-loading", 1);
         synth = new_fluid_synth(settings);
-        return synth != nullptr &&
-               fluid_synth_sfload(synth, kGeneralMidiSoundFont, 1) != FLUID_FAILED;
+        if (synth == nullptr) {
+            return false;
+        }
+        if (played) {
+            presetLoading.addTo(synth, settings, kGeneralMidiSoundFont, *played);
+        }
+        return fluid_synth_sfload(synth, kGeneralMidiSoundFont, 1) != FLUID_FAILED;
     }
 
     // Window thread: puts the loaded synthesiser into the audio output.
@@ -230,9 +240,16 @@ void MusicPlayer::setMusicNotifyWindow(WindowHandle window) {
 
 namespace {
 
-std::unique_ptr<MusicPlayer::Synthesiser> loadedSynthesiser() {
+std::unique_ptr<MusicPlayer::Synthesiser> loadedSynthesiser(std::vector<std::string> tracks) {
+    std::optional<PlayedPresets> played;
+    if (!tracks.empty()) {
+        played.emplace();
+        for (const std::string& track : tracks) {
+            addPresetsPlayedBy(playableMidiFile(readMusicFile(gameFilePath(track))), *played);
+        }
+    }
     auto synthesiser = std::make_unique<MusicPlayer::Synthesiser>();
-    if (!synthesiser->loadSoundFont()) {
+    if (!synthesiser->loadSoundFont(played)) {
         return nullptr;
     }
     return synthesiser;
@@ -240,12 +257,12 @@ std::unique_ptr<MusicPlayer::Synthesiser> loadedSynthesiser() {
 
 }  // namespace
 
-void MusicPlayer::loadSynthesiserInBackground() {
+void MusicPlayer::loadSynthesiserInBackground(std::vector<std::string> tracks) {
     if (synthesiser_ != nullptr || loading_.valid()) {
         return;
     }
     silenceSynthesiserLog();
-    loading_ = std::async(std::launch::async, loadedSynthesiser);
+    loading_ = std::async(std::launch::async, loadedSynthesiser, std::move(tracks));
 }
 
 int MusicPlayer::startSynthesiser() {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <future>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -39,8 +40,11 @@ public:
 
     // Starts loading the SoundFont on another thread, so that the window, the device and the
     // first frame need not wait for it; startSynthesiser (and so the first openMusic) waits
-    // for the load to finish. Does nothing once a load has been started.
-    void loadSynthesiserInBackground();
+    // for the load to finish. Does nothing once a load has been started. Given the music files
+    // the run plays (named as for openMusic), only the SoundFont's presets that they play are
+    // loaded, which keeps several MiB of instrument tables out of memory; a file not among them
+    // finds only those presets. Given none, the whole SoundFont is loaded.
+    void loadSynthesiserInBackground(std::vector<std::string> tracks = {});
 
     // Opens a Standard MIDI File (a backslash is a folder separator) and makes it the music
     // device. A file that is missing, cut short, oversized or not MIDI is not opened. A file

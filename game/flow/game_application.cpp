@@ -1,5 +1,7 @@
 #include "game/flow/game_application.h"
 
+#include <iterator>
+
 #include "game/flow/screen_flow.h"
 #include "game/rules/session.h"
 #include "platform/clock.h"
@@ -80,7 +82,7 @@ ResultCode GameApplication::initScene() {
     highScoresOnFile_ = state_->highScores;
     loadSounds();
     musicPlayer_.setMusicNotifyWindow(mainWindow);
-    musicPlayer_.loadSynthesiserInBackground();
+    musicPlayer_.loadSynthesiserInBackground({std::begin(musicFiles), std::end(musicFiles)});
     return kResultOk;
 }
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <vector>
 
 #include "tests/audio/test_files.h"
@@ -206,6 +207,35 @@ TEST(PlayableMidi, EverythingElseIsRefused) {
         EXPECT_TRUE(playableMidiFile(file).empty()) << "file of " << file.size() << " bytes";
     }
     EXPECT_FALSE(playableMidiFile(good).empty());
+}
+
+// The programs chosen on melodic channels and the drum kits chosen on channel 10, whatever the
+// track, with running status and other events between them.
+TEST(PresetsPlayed, ProgramChangesChooseMelodicProgramsAndDrumKits) {
+    const Bytes file =
+        midiFile(1, {track({{0x00, 0xC2, 48}, {0x00, 0x90, 60, 100}, {0x00, 61, 100}, kEnd}),
+                     track({{0x00, 0xF0, 0x01, 0xF7},
+                            {0x00, 0xC9, 25},
+                            {0x00, 26},
+                            {0x00, 0xFF, 0x01, 0x00},
+                            {0x00, 0xB0, 0x00, 0x01},
+                            {0x00, 0xCF, 81},
+                            kEnd})});
+    PlayedPresets played;
+    addPresetsPlayedBy(playableMidiFile(file), played);
+    EXPECT_EQ(played.melodicPrograms, (std::set<std::uint8_t>{0, 48, 81}));
+    EXPECT_EQ(played.drumKits, (std::set<std::uint8_t>{0, 25, 26}));
+
+    // A track that cannot be read past a point gives what came before it; a file that cannot be
+    // played adds nothing.
+    PlayedPresets fromFaulty;
+    addPresetsPlayedBy(midiFile(1, {track({{0x00, 0xC0, 5}, {0x00, 0xF4}, {0x00, 0xC0, 6}, kEnd})}),
+                       fromFaulty);
+    Bytes cut = file;
+    cut.resize(cut.size() - 1);
+    addPresetsPlayedBy(cut, fromFaulty);
+    EXPECT_EQ(fromFaulty.melodicPrograms, (std::set<std::uint8_t>{0, 5}));
+    EXPECT_EQ(fromFaulty.drumKits, (std::set<std::uint8_t>{0}));
 }
 
 }  // namespace
