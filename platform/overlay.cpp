@@ -171,6 +171,13 @@ void ensureOverlay() {
     style.WindowTitleAlign = ImVec2(0.5f, 0.5f);
     addOverlayFont(io, look);
     io.Fonts->Build();
+    // The atlas is built once for the run: with its pixels made (every device uploads them from
+    // here), the font file and the rest of the build's input are let go.
+    unsigned char* pixels = nullptr;
+    int width = 0;
+    int height = 0;
+    io.Fonts->GetTexDataAsRGBA32(&pixels, &width, &height);
+    io.Fonts->ClearInputData();
 }
 
 void trackPointer(const SDL_Event& event) {
