@@ -9,7 +9,6 @@
 #include <cstring>
 #include <fstream>
 #include <map>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -406,14 +405,6 @@ std::optional<std::string> fileBytes(const std::string& name) {
     return bytes;
 }
 
-// One importer for every load: making one sets up every format Assimp knows. The lock keeps
-// its scene to one load at a time.
-std::mutex importerInUse;
-Assimp::Importer& sharedImporter() {
-    static Assimp::Importer importer;
-    return importer;
-}
-
 }  // namespace
 
 HRESULT D3DXLoadMeshFromX(const char* fileName, DWORD options, IDirect3DDevice8* device,
@@ -430,14 +421,14 @@ HRESULT D3DXLoadMeshFromX(const char* fileName, DWORD options, IDirect3DDevice8*
     if (!readable) {
         return D3DXERR_INVALIDDATA;
     }
-    const std::lock_guard<std::mutex> lock(importerInUse);
-    Assimp::Importer& importer = sharedImporter();
+    // An importer of its own for each load (making one takes microseconds): one kept between
+    // loads would keep the largest file it has read.
+    Assimp::Importer importer;
     importer.SetPropertyInteger(AI_CONFIG_PP_RVC_FLAGS, 0);
     const aiScene* scene =
         importer.ReadFileFromMemory(readable->data(), readable->size(), importSteps, "x");
     if (scene == nullptr || scene->mRootNode == nullptr ||
         (scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE) != 0) {
-        importer.FreeScene();
         return D3DXERR_INVALIDDATA;
     }
     FlatMesh flat;
@@ -451,13 +442,11 @@ HRESULT D3DXLoadMeshFromX(const char* fileName, DWORD options, IDirect3DDevice8*
     ID3DXMesh* built = nullptr;
     const HRESULT result = buildMesh(device, options, std::move(flat), &built);
     if (FAILED(result)) {
-        importer.FreeScene();
         return result;
     }
     if (materials != nullptr) {
         *materials = materialRecords(*scene, count);
     }
-    importer.FreeScene();
     if (materialCount != nullptr) {
         *materialCount = count;
     }
