@@ -107,10 +107,7 @@ struct WindowTarget {
     }
 };
 
-// Frames drawn before the timing starts: by then the OpenGL device has packed every picture the
-// frame does not draw (it starts after 120 frames and packs 64 KiB a frame), work that a timed
-// frame should not carry.
-constexpr int settlingFrames = 900;
+constexpr int settlingFrames = 400;
 
 void busiestFrame(benchmark::State& state, D3DDEVTYPE type, FramePath path, FramePart part) {
     setPresentWait(false);

@@ -25,7 +25,7 @@ constexpr UINT largestBufferBytes = 256u << 20;
 constexpr std::uint64_t kFramesBeforePackingUndrawn = 120;
 constexpr std::uint64_t kFramesBeforePackingDrawn = 300;
 // So many bytes of texels are packed a frame: a few milliseconds on a slow machine.
-constexpr std::size_t kPackedBytesPerFrame = 64 * 1024;
+constexpr std::size_t kPackedBytesPerFrame = 256 * 1024;
 
 class GlTexture;
 
