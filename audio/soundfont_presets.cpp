@@ -1,5 +1,6 @@
 #include "audio/soundfont_presets.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstring>
