@@ -5,6 +5,8 @@
 #include <functional>
 #include <optional>
 
+#include "audio/byte_order.h"
+
 namespace {
 
 constexpr std::size_t kChunkHeaderBytes = 8;
@@ -26,20 +28,6 @@ constexpr std::uint8_t kSystemExclusiveGoOn = 0xF7;
 constexpr std::uint32_t kDefaultTempo = 500000;  // microseconds per quarter note: 120 a minute
 constexpr std::uint32_t kLargestQuantity = 0x0FFFFFFF;  // four bytes of seven bits
 constexpr int kMostQuantityBytes = 4;
-
-std::uint32_t readBe32(const std::uint8_t* p) {
-    return (static_cast<std::uint32_t>(p[0]) << 24) | (static_cast<std::uint32_t>(p[1]) << 16) |
-           (static_cast<std::uint32_t>(p[2]) << 8) | static_cast<std::uint32_t>(p[3]);
-}
-
-std::uint16_t readBe16(const std::uint8_t* p) {
-    return static_cast<std::uint16_t>((p[0] << 8) | p[1]);
-}
-
-std::uint32_t readLe32(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
 
 // The MIDI file inside a RIFF "RMID" form: the body of its first "data" chunk, as much of it
 // as the file holds; the bytes themselves for any other file; nothing for an RMID form

@@ -8,6 +8,8 @@
 #include <map>
 #include <mutex>
 
+#include "audio/byte_order.h"
+
 namespace {
 
 constexpr std::size_t kChunkHeaderBytes = 8;
@@ -35,15 +37,6 @@ constexpr std::size_t kPresets = 0, kPresetBags = 1, kPresetModulators = 2, kPre
 constexpr std::size_t kPresetNumberAt = 20, kPresetBankAt = 22, kPresetFirstBagAt = 24;
 constexpr std::uint16_t kDrumBank = 128;
 constexpr std::uint16_t kLargestProgram = 127;
-
-std::uint16_t readLe16(const std::uint8_t* p) {
-    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
-
-std::uint32_t readLe32(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
 
 void appendLe16(std::vector<std::uint8_t>& out, std::size_t value) {
     out.push_back(static_cast<std::uint8_t>(value));
@@ -119,9 +112,13 @@ bool isWanted(const std::uint8_t* preset, const PlayedPresets& played) {
                                                          : played.melodicPrograms.contains(program);
 }
 
-// The file as FluidSynth reads it: the form header with its new size, the file's own chunks
-// before the preset tables (the information and the samples), then the new preset tables.
-struct View {
+}  // namespace
+
+// The file at path as FluidSynth reads it: the form header with its new size, the file's own
+// chunks before the preset tables (the information and the samples), then the new preset
+// tables.
+struct SoundFontView {
+    std::string path;
     std::array<std::uint8_t, kFormHeaderBytes> head{};
     std::uint64_t keptBytes = 0;  // file bytes [kFormHeaderBytes, kFormHeaderBytes + keptBytes)
     std::vector<std::uint8_t> tables;  // the "LIST" chunk of the new preset tables
@@ -129,13 +126,15 @@ struct View {
     std::uint64_t size() const { return kFormHeaderBytes + keptBytes + tables.size(); }
 };
 
+namespace {
+
 bool readAt(std::ifstream& file, std::uint64_t at, std::uint8_t* into, std::size_t count) {
     file.seekg(static_cast<std::streamoff>(at));
     return static_cast<bool>(
         file.read(reinterpret_cast<char*>(into), static_cast<std::streamsize>(count)));
 }
 
-std::optional<View> viewOf(const std::string& path, const PlayedPresets& played) {
+std::optional<SoundFontView> viewOf(const std::string& path, const PlayedPresets& played) {
     std::ifstream file(path, std::ios::binary | std::ios::ate);
     if (!file) {
         return std::nullopt;
@@ -164,7 +163,8 @@ std::optional<View> viewOf(const std::string& path, const PlayedPresets& played)
             if (!kept) {
                 return std::nullopt;
             }
-            View view;
+            SoundFontView view;
+            view.path = path;
             view.keptBytes = at - kFormHeaderBytes;
             if (view.keptBytes + 12 + kept->size() > 0xFFFFFFFFu) {
                 return std::nullopt;
@@ -184,15 +184,6 @@ std::optional<View> viewOf(const std::string& path, const PlayedPresets& played)
     }
     return std::nullopt;
 }
-
-}  // namespace
-
-struct SoundFontView {
-    std::string path;
-    View view;
-};
-
-namespace {
 
 // The views FluidSynth's file callbacks serve, by file name (the callbacks carry no other
 // context). A name without a living view is not opened, and the next loader gets the file.
@@ -230,7 +221,7 @@ void* openView(const char* path) {
 
 int readView(void* into, fluid_long_long_t count, void* handle) {
     auto& open = *static_cast<OpenView*>(handle);
-    const View& view = open.view->view;
+    const SoundFontView& view = *open.view;
     if (count < 0 || static_cast<std::uint64_t>(count) > view.size() - open.at) {
         return FLUID_FAILED;
     }
@@ -265,7 +256,7 @@ int readView(void* into, fluid_long_long_t count, void* handle) {
 
 int seekView(void* handle, fluid_long_long_t offset, int origin) {
     auto& open = *static_cast<OpenView*>(handle);
-    const auto size = static_cast<fluid_long_long_t>(open.view->view.size());
+    const auto size = static_cast<fluid_long_long_t>(open.view->size());
     fluid_long_long_t base = 0;
     if (origin == SEEK_CUR) {
         base = static_cast<fluid_long_long_t>(open.at);
@@ -376,7 +367,7 @@ PresetSubsetLoading::~PresetSubsetLoading() {
 
 bool PresetSubsetLoading::addTo(fluid_synth_t* synth, fluid_settings_t* settings,
                                 const std::string& path, const PlayedPresets& played) {
-    std::optional<View> view = viewOf(path, played);
+    std::optional<SoundFontView> view = viewOf(path, played);
     if (!view || view_ != nullptr) {
         return false;
     }
@@ -389,7 +380,7 @@ bool PresetSubsetLoading::addTo(fluid_synth_t* synth, fluid_settings_t* settings
         delete_fluid_sfloader(loader);
         return false;
     }
-    view_ = std::make_shared<const SoundFontView>(SoundFontView{path, std::move(*view)});
+    view_ = std::make_shared<const SoundFontView>(std::move(*view));
     {
         const std::lock_guard hold(viewsLock);
         views()[path] = view_;

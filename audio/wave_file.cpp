@@ -4,6 +4,7 @@
 #include <fstream>
 #include <optional>
 
+#include "audio/byte_order.h"
 #include "audio/game_path.h"
 
 namespace {
@@ -14,15 +15,6 @@ constexpr std::size_t kPcmFormatBytes = 16;
 constexpr std::size_t kFullFormatBytes = 18;
 constexpr std::size_t kSubFormatOffset = 24;
 constexpr std::size_t kExtensibleFormatBytes = 40;
-
-std::uint16_t readLe16(const std::uint8_t* p) {
-    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
-
-std::uint32_t readLe32(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
 
 bool hasId(const std::uint8_t* p, const char (&id)[5]) {
     return std::memcmp(p, id, 4) == 0;
