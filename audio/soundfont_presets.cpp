@@ -166,13 +166,13 @@ std::optional<SoundFontView> viewOf(const std::string& path, const PlayedPresets
             SoundFontView view;
             view.path = path;
             view.keptBytes = at - kFormHeaderBytes;
-            if (view.keptBytes + 12 + kept->size() > 0xFFFFFFFFu) {
-                return std::nullopt;
-            }
             appendBytes(view.tables, header, 4);
             appendLe32(view.tables, static_cast<std::uint32_t>(4 + kept->size()));
             appendBytes(view.tables, header + 8, 4);
             appendBytes(view.tables, kept->data(), kept->size());
+            if (view.size() - kChunkHeaderBytes > 0xFFFFFFFFu) {
+                return std::nullopt;  // the form's size would not fit its field
+            }
             std::vector<std::uint8_t> head;
             appendBytes(head, form, 4);
             appendLe32(head, static_cast<std::uint32_t>(view.size() - kChunkHeaderBytes));
