@@ -102,6 +102,14 @@ std::optional<std::array<Records, kTables.size()>> readTables(std::span<const st
     return tables;
 }
 
+// A preset header as it is but for the index of its first zone.
+void appendPresetHeader(std::vector<std::uint8_t>& out, const std::uint8_t* preset,
+                        std::size_t recordBytes, std::size_t firstBag) {
+    appendBytes(out, preset, kPresetFirstBagAt);
+    appendLe16(out, firstBag);
+    appendBytes(out, preset + kPresetFirstBagAt + 2, recordBytes - kPresetFirstBagAt - 2);
+}
+
 bool isWanted(const std::uint8_t* preset, const PlayedPresets& played) {
     const std::uint16_t number = readLe16(preset + kPresetNumberAt);
     if (number > kLargestProgram) {
@@ -173,11 +181,11 @@ std::optional<SoundFontView> viewOf(const std::string& path, const PlayedPresets
             if (view.size() - kChunkHeaderBytes > 0xFFFFFFFFu) {
                 return std::nullopt;  // the form's size would not fit its field
             }
-            std::vector<std::uint8_t> head;
-            appendBytes(head, form, 4);
-            appendLe32(head, static_cast<std::uint32_t>(view.size() - kChunkHeaderBytes));
-            appendBytes(head, form + 8, 4);
-            std::copy(head.begin(), head.end(), view.head.begin());
+            const auto formSize = static_cast<std::uint32_t>(view.size() - kChunkHeaderBytes);
+            std::copy(form, form + kFormHeaderBytes, view.head.begin());
+            for (int i = 0; i < 4; ++i) {
+                view.head[4 + i] = static_cast<std::uint8_t>(formSize >> (8 * i));
+            }
             return view;
         }
         at += kChunkHeaderBytes + std::uint64_t{size} + (size & 1u);
@@ -308,10 +316,7 @@ std::optional<std::vector<std::uint8_t>> presetTablesFor(std::span<const std::ui
         if (!isWanted(presets[p], played)) {
             continue;
         }
-        appendBytes(keptPresets, presets[p], kPresetFirstBagAt);
-        appendLe16(keptPresets, countOf(keptBags, bags));
-        appendBytes(keptPresets, presets[p] + kPresetFirstBagAt + 2,
-                    presets.recordBytes - kPresetFirstBagAt - 2);
+        appendPresetHeader(keptPresets, presets[p], presets.recordBytes, countOf(keptBags, bags));
         for (std::size_t b = firstBag; b < endBag; ++b) {
             const std::size_t firstGenerator = readLe16(bags[b]),
                               endGenerator = readLe16(bags[b + 1]);
@@ -333,11 +338,8 @@ std::optional<std::vector<std::uint8_t>> presetTablesFor(std::span<const std::ui
         return std::nullopt;
     }
     // The terminal records: the last preset's and bag's ends, and the tables' own terminals.
-    const std::uint8_t* lastPreset = presets[presets.count()];
-    appendBytes(keptPresets, lastPreset, kPresetFirstBagAt);
-    appendLe16(keptPresets, countOf(keptBags, bags));
-    appendBytes(keptPresets, lastPreset + kPresetFirstBagAt + 2,
-                presets.recordBytes - kPresetFirstBagAt - 2);
+    appendPresetHeader(keptPresets, presets[presets.count()], presets.recordBytes,
+                       countOf(keptBags, bags));
     appendLe16(keptBags, countOf(keptGenerators, generators));
     appendLe16(keptBags, countOf(keptModulators, modulators));
     appendBytes(keptGenerators, generators[generators.count()], generators.recordBytes);
