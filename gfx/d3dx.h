@@ -72,3 +72,7 @@ HRESULT D3DXCreateTextureFromFileA(IDirect3DDevice8* device, const char* fileNam
 HRESULT D3DXLoadMeshFromX(const char* fileName, DWORD options, IDirect3DDevice8* device,
                           ID3DXBuffer** adjacency, ID3DXBuffer** materials, DWORD* materialCount,
                           ID3DXMesh** mesh);
+
+// Not D3DX's own: once the meshes are loaded, lets the resident code of the mesh reader go (the
+// libraries stay loaded, and a later load reads what it needs back in).
+void releaseMeshLoaderCode();

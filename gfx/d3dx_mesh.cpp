@@ -16,6 +16,7 @@
 #include "gfx/d3dx.h"
 #include "gfx/d3dx_xfile.h"
 #include "gfx/file_names.h"
+#include "gfx/library_pages.h"
 
 namespace {
 
@@ -452,4 +453,10 @@ HRESULT D3DXLoadMeshFromX(const char* fileName, DWORD options, IDirect3DDevice8*
     }
     *mesh = built;
     return D3D_OK;
+}
+
+void releaseMeshLoaderCode() {
+    // Assimp, and the mesh compression library that only Assimp brings in.
+    releaseLibraryPages("libassimp.so");
+    releaseLibraryPages("libdraco.so");
 }

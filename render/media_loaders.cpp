@@ -1,5 +1,7 @@
 #include "render/media_loaders.h"
 
 MediaLoaders helperLibraryLoaders() {
-    return MediaLoaders{.loadTexture = &D3DXCreateTextureFromFileA, .loadMesh = &D3DXLoadMeshFromX};
+    return MediaLoaders{.loadTexture = &D3DXCreateTextureFromFileA,
+                        .loadMesh = &D3DXLoadMeshFromX,
+                        .meshesLoaded = &releaseMeshLoaderCode};
 }

@@ -1,4 +1,4 @@
-// The two file loaders the scene uses for its pictures and meshes. The game passes the helper
+// The file loaders the scene uses for its pictures and meshes. The game passes the helper
 // library's loaders; tests may pass their own.
 #pragma once
 
@@ -13,7 +13,10 @@ struct MediaLoaders {
     HRESULT(*loadMesh)
     (const char* fileName, DWORD options, IDirect3DDevice8* device, ID3DXBuffer** adjacency,
      ID3DXBuffer** materials, DWORD* materialCount, ID3DXMesh** mesh) = nullptr;
+    // Called once every mesh is loaded, where set: the mesh reader may let go of what it kept.
+    void (*meshesLoaded)() = nullptr;
 };
 
-// The helper library's D3DXCreateTextureFromFileA and D3DXLoadMeshFromX.
+// The helper library's D3DXCreateTextureFromFileA and D3DXLoadMeshFromX, and its
+// releaseMeshLoaderCode once the meshes are in.
 MediaLoaders helperLibraryLoaders();

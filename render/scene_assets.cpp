@@ -130,6 +130,9 @@ HRESULT createSceneDeviceObjects(GameScene& scene, IDirect3DDevice8* device) {
     for (int i = 0; i < cellMeshCount; ++i) {
         load.mesh(a.cellMeshes[i], cellMeshFiles[i]);
     }
+    if (scene.loaders.meshesLoaded != nullptr) {
+        scene.loaders.meshesLoaded();
+    }
     if (FAILED(load.result())) {
         return load.result();
     }

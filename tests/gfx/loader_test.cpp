@@ -621,6 +621,22 @@ TEST_F(Loaders, CompressedMeshLoadsLikeTheText) {
     expectFramedSquare(loaded);
 }
 
+// Once the mesh reader's code has been let go, the next load reads it back in and loads alike.
+TEST_F(Loaders, MeshesLoadAlikeAfterTheReaderCodeIsLetGo) {
+    writeText(path("framed.x"), framedMesh);
+    writeFile(path("framed_zip.x"), compressedMesh(framedMesh));
+    LoadedMesh first;
+    load(device, path("framed.x"), &first);
+    expectFramedSquare(first);
+    releaseMeshLoaderCode();
+    LoadedMesh text, compressed;
+    load(device, path("framed.x"), &text);
+    expectFramedSquare(text);
+    releaseMeshLoaderCode();
+    load(device, path("framed_zip.x"), &compressed);
+    expectFramedSquare(compressed);
+}
+
 TEST_F(Loaders, MeshWithoutMaterialListHasNoMaterials) {
     writeText(path("plain.x"),
               "xof 0302txt 0032\nMesh M { 3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;; }\n");
