@@ -5,19 +5,13 @@
 #include <unistd.h>
 
 #include <cstdint>
-#include <vector>
 
 namespace {
-
-struct AddressRange {
-    std::uintptr_t begin;
-    std::uintptr_t end;
-};
 
 struct Search {
     std::string_view prefix;
     std::uintptr_t pageBytes;
-    std::vector<AddressRange> releasable;
+    std::size_t released = 0;
 };
 
 std::string_view baseName(const char* path) {
@@ -45,10 +39,10 @@ bool writesItsCode(const dl_phdr_info& library) {
     return false;
 }
 
-// The loaded segments of a matching library that are never writable, page-aligned inward. The
-// tables the loader fills in and then write-protects lie in a writable segment, so they are
-// left alone with it.
-int collectReleasable(dl_phdr_info* library, std::size_t, void* data) {
+// Gives back the loaded segments of a matching library that are never writable, page-aligned
+// inward. The tables the loader fills in and then write-protects lie in a writable segment, so
+// they are left alone with it.
+int releaseReadOnlySegments(dl_phdr_info* library, std::size_t, void* data) {
     auto& search = *static_cast<Search*>(data);
     if (library->dlpi_name == nullptr || !baseName(library->dlpi_name).starts_with(search.prefix) ||
         writesItsCode(*library)) {
@@ -61,11 +55,13 @@ int collectReleasable(dl_phdr_info* library, std::size_t, void* data) {
             continue;
         }
         const std::uintptr_t start = library->dlpi_addr + segment.p_vaddr;
-        // Only whole pages of the file's bytes.
-        const AddressRange range{(start + page - 1) & ~(page - 1),
-                                 (start + segment.p_filesz) & ~(page - 1)};
-        if (range.end > range.begin) {
-            search.releasable.push_back(range);
+        // Only whole pages of the file's bytes, never written: dropped, they read back as they
+        // were.
+        const std::uintptr_t begin = (start + page - 1) & ~(page - 1);
+        const std::uintptr_t end = (start + segment.p_filesz) & ~(page - 1);
+        if (end > begin &&
+            madvise(reinterpret_cast<void*>(begin), end - begin, MADV_DONTNEED) == 0) {
+            search.released += end - begin;
         }
     }
     return 0;
@@ -78,15 +74,7 @@ std::size_t releaseLibraryPages(std::string_view fileNamePrefix) {
     if (fileNamePrefix.empty() || pageBytes <= 0) {
         return 0;
     }
-    Search search{fileNamePrefix, static_cast<std::uintptr_t>(pageBytes), {}};
-    dl_iterate_phdr(collectReleasable, &search);
-    std::size_t released = 0;
-    for (const AddressRange& range : search.releasable) {
-        // The pages are the file's own, never written: dropped, they read back as they were.
-        if (madvise(reinterpret_cast<void*>(range.begin), range.end - range.begin, MADV_DONTNEED) ==
-            0) {
-            released += range.end - range.begin;
-        }
-    }
-    return released;
+    Search search{fileNamePrefix, static_cast<std::uintptr_t>(pageBytes)};
+    dl_iterate_phdr(releaseReadOnlySegments, &search);
+    return search.released;
 }
