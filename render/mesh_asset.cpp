@@ -7,8 +7,8 @@ namespace {
 
 constexpr std::size_t texturePathLength = 512;
 
-void loadMaterial(IDirect3DDevice8* device, const MediaLoaders& loaders, const D3DXMATERIAL& record,
-                  D3DMATERIAL8& material, IDirect3DTexture8*& texture) {
+void loadMaterial(IDirect3DDevice8* device, const MediaLoaders& loaders, MeshTextureShelf* shelf,
+                  const D3DXMATERIAL& record, D3DMATERIAL8& material, IDirect3DTexture8*& texture) {
     material = record.MatD3D;
     material.Ambient = material.Diffuse;
     texture = nullptr;
@@ -21,15 +21,44 @@ void loadMaterial(IDirect3DDevice8* device, const MediaLoaders& loaders, const D
     if (length < 0 || static_cast<std::size_t>(length) >= sizeof path) {
         return;
     }
+    if (shelf != nullptr) {
+        texture = shelf->take(path);
+        if (texture != nullptr) {
+            return;
+        }
+    }
     if (FAILED(loaders.loadTexture(device, path, &texture))) {
         texture = nullptr;
+    } else if (shelf != nullptr) {
+        shelf->keep(path, texture);
     }
 }
 
 }  // namespace
 
+MeshTextureShelf::~MeshTextureShelf() {
+    for (const Entry& entry : entries_) {
+        entry.texture->Release();
+    }
+}
+
+IDirect3DTexture8* MeshTextureShelf::take(const std::string& path) const {
+    for (const Entry& entry : entries_) {
+        if (entry.path == path) {
+            entry.texture->AddRef();
+            return entry.texture;
+        }
+    }
+    return nullptr;
+}
+
+void MeshTextureShelf::keep(const std::string& path, IDirect3DTexture8* texture) {
+    texture->AddRef();
+    entries_.push_back({path, texture});
+}
+
 HRESULT loadMeshAsset(IDirect3DDevice8* device, const MediaLoaders& loaders, MeshAsset& asset,
-                      const char* fileName) {
+                      const char* fileName, MeshTextureShelf* shelf) {
     asset = MeshAsset{};
     if (loaders.loadMesh == nullptr || loaders.loadTexture == nullptr) {
         return E_FAIL;
@@ -53,7 +82,7 @@ HRESULT loadMeshAsset(IDirect3DDevice8* device, const MediaLoaders& loaders, Mes
         asset.materialCount = materialCount;
         const auto* records = static_cast<const D3DXMATERIAL*>(materialBuffer->GetBufferPointer());
         for (DWORD i = 0; i < materialCount; ++i) {
-            loadMaterial(device, loaders, records[i], asset.materials[i], asset.textures[i]);
+            loadMaterial(device, loaders, shelf, records[i], asset.materials[i], asset.textures[i]);
         }
     }
     if (materialBuffer != nullptr) {

@@ -61,7 +61,7 @@ public:
     }
     void mesh(MeshAsset& asset, const char* file) {
         if (SUCCEEDED(result_)) {
-            result_ = loadMeshAsset(device_, scene_.loaders, asset, file);
+            result_ = loadMeshAsset(device_, scene_.loaders, asset, file, &meshTextures_);
         }
     }
     HRESULT result() const { return result_; }
@@ -70,6 +70,7 @@ private:
     GameScene& scene_;
     IDirect3DDevice8* device_;
     HRESULT result_ = S_OK;
+    MeshTextureShelf meshTextures_;
 };
 
 void setLight(IDirect3DDevice8* device, DWORD index, float x, float y, float z, float level,

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -62,6 +63,33 @@ TEST_F(AssetTest, AMeshWithoutMaterialsLoadsAndDrawsNothing) {
     EXPECT_EQ(drawMeshAsset(&device, asset), 0);
     EXPECT_TRUE(device.draws.empty());
     releaseMeshAsset(asset);
+    EXPECT_EQ(device.liveObjects, 0);
+}
+
+TEST_F(AssetTest, MeshesNamingOnePictureShareItsTextureForAsLongAsAnyHoldsIt) {
+    fakeMedia().meshMaterials["Graphics\\red.x"] = {{{1.0f, 0.0f, 0.0f, 1.0f}, "face.bmp"}};
+    fakeMedia().meshMaterials["Graphics\\blue.x"] = {{{0.0f, 0.0f, 1.0f, 1.0f}, "face.bmp"},
+                                                     {{0.0f, 1.0f, 0.0f, 1.0f}, "lost.bmp"}};
+    fakeMedia().missing.insert("Graphics\\lost.bmp");
+    MeshAsset red, blue;
+    {
+        MeshTextureShelf shelf;
+        ASSERT_EQ(loadMeshAsset(&device, fakeLoaders(), red, "Graphics\\red.x", &shelf), S_OK);
+        ASSERT_EQ(loadMeshAsset(&device, fakeLoaders(), blue, "Graphics\\blue.x", &shelf), S_OK);
+    }
+    const std::vector<std::string>& log = fakeMedia().loadLog;
+    EXPECT_EQ(std::count(log.begin(), log.end(), "Graphics\\face.bmp"), 1) << "read once";
+    ASSERT_NE(red.textures[0], nullptr);
+    EXPECT_EQ(blue.textures[0], red.textures[0]);
+    EXPECT_EQ(blue.textures[1], nullptr) << "a picture that fails is still no error";
+
+    releaseMeshAsset(red);
+    EXPECT_GT(device.liveObjects, 0) << "blue still wears the face";
+    EXPECT_EQ(drawMeshAsset(&device, blue), 0);
+    ASSERT_FALSE(device.draws.empty());
+    EXPECT_EQ(static_cast<FakeTexture*>(device.draws[0].texture)->name, "Graphics\\face.bmp");
+    device.SetTexture(0, nullptr);
+    releaseMeshAsset(blue);
     EXPECT_EQ(device.liveObjects, 0);
 }
 
