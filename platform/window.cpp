@@ -45,6 +45,10 @@ SDL_Window* createSdlWindow(const char* title, int width, int height, Uint32 fla
     SDL_Window* window = SDL_CreateWindow(title, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
                                           width, height, flags | SDL_WINDOW_OPENGL);
     if (window == nullptr) {
+        // Left to itself, SDL would try to put the window's surface on an OpenGL texture the
+        // first time it is drawn to: it remakes the window with OpenGL, fails, and remakes it
+        // again without, so the player sees the window vanish and come back elsewhere.
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
         window = SDL_CreateWindow(title, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width,
                                   height, flags);
     }

@@ -4,7 +4,7 @@
 #    and exits with a failure status at once, instead of running on unseen;
 #  - an X server without OpenGL (Xvfb without its GLX extension): it warns that it runs on the
 #    reference device, the player dismisses the box with Enter, and the main menu is drawn on
-#    the processor, with no fatal box after it.
+#    the processor, in the window first shown, with no fatal box after it.
 # With --screenshots DIR it leaves the picture of that main menu there.
 #
 #   any_display.sh <run directory> <screen_probe> [--screenshots DIR]
@@ -68,6 +68,13 @@ echo "ok   a warning box appears ($box_size)"
 import -window root "$shots/warning.png"
 sleep 0.5
 xdotool windowactivate --sync "$box" 2>/dev/null || xdotool windowfocus "$box"
+# Every game window shown from here on, looked for often enough to see one that lives briefly,
+# for as long as the game runs.
+while kill -0 $pid 2>/dev/null; do
+    titled_windows | awk '$2 == "1014x723" { print $1 }' >>"$shots/windows"
+    sleep 0.05
+done &
+watcher=$!
 xdotool key Return
 window=""
 place_window || { echo "FAIL the game's window is shown"; finish 1; }
@@ -92,6 +99,17 @@ if [ $menu = 1 ]; then
     echo "ok   the main menu is drawn on the reference device"
 else
     echo "FAIL the main menu is drawn on the reference device (button $button, markers $marker, bar $bar)"
+    status=1
+fi
+# SDL must not remake the window on the way (trying OpenGL for the window's surface, say):
+# the player would see it vanish and come back elsewhere.
+kill $watcher 2>/dev/null
+wait $watcher 2>/dev/null
+made=$(sort -u "$shots/windows" | tr '\n' ' ')
+if [ "$(sort -u "$shots/windows" | wc -l)" = 1 ]; then
+    echo "ok   the game's window is made once"
+else
+    echo "FAIL the game's window is made once (windows: $made)"
     status=1
 fi
 sleep 1
